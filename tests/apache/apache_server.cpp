@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -101,9 +103,24 @@ pid_t spawnHttpd(const std::vector<std::string>& arguments, const std::string& o
     std::vector<char*> argv{const_cast<char*>(QUORVANE_HTTPD)};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    // Apache's children run as nobody: the reports go where they can write.
+    const fs::path sanitizerDir = fs::path(output).parent_path().parent_path() / "sanitizer";
+    fs::create_directories(sanitizerDir);
+    fs::permissions(sanitizerDir, fs::perms::all);
+    const std::string sanitizerLog = sanitizerDir / "report";
+    // Apache's own allocator is never freed in a child that exits; that is not the module's.
+    const std::string leakSuppressions = sanitizerDir.parent_path() / "leak-suppressions";
+    std::ofstream(leakSuppressions) << "leak:libapr-1.so\n";
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (*QUORVANE_HTTPD_PRELOAD != '\0') {
+            // A sanitized module in an unsanitized httpd: the runtimes must come first.
+            ::setenv("LD_PRELOAD", QUORVANE_HTTPD_PRELOAD, 1);
+            ::setenv("ASAN_OPTIONS", ("log_path=" + sanitizerLog).c_str(), 1);
+            ::setenv("UBSAN_OPTIONS", ("print_stacktrace=1:log_path=" + sanitizerLog).c_str(), 1);
+            ::setenv("LSAN_OPTIONS", ("print_suppressions=0:suppressions=" + leakSuppressions).c_str(), 1);
+        }
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(out, STDERR_FILENO);
@@ -170,13 +187,20 @@ ApacheServer::ApacheServer(const ApacheSetup& setup) {
 ApacheServer::~ApacheServer() { stop(); }
 
 void ApacheServer::stop() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    if (waitForExit(pid_, 15s) < 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        if (waitForExit(pid_, 15s) < 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
     }
-    pid_ = -1;
+    // Reports from a sanitized build, one file for each of Apache's processes that had one.
+    std::error_code noReports;
+    for (const auto& entry : fs::directory_iterator(root_.file("sanitizer"), noReports)) {
+        ADD_FAILURE() << "sanitizer report from Apache:\n" << readFile(entry.path());
+        fs::remove(entry.path());
+    }
 }
 
 bool ApacheServer::waitUntilServing(int generations) {

@@ -19,8 +19,19 @@ void Printer::line(std::string_view text) const {
 }
 
 void printError(std::string_view message) {
+    // Control bytes from a file name or a typed value must not break the one line.
+    std::string line = "quorvane: ";
+    for (const char byte : message) {
+        if (static_cast<unsigned char>(byte) >= 0x20) {
+            line.push_back(byte);
+            continue;
+        }
+        char escape[5];
+        std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(byte));
+        line += escape;
+    }
     const Printer err(stderr);
-    err.line(err.paint("quorvane: " + std::string(message), Colour::Red));
+    err.line(err.paint(line, Colour::Red));
 }
 
 }  // namespace quorvane::cli

@@ -21,7 +21,7 @@ private:
     bool colour_;
 };
 
-// One line on stderr: "quorvane: " and the message.
+// One line on stderr: "quorvane: " and the message, its control bytes shown as \xNN.
 void printError(std::string_view message);
 
 }  // namespace quorvane::cli

@@ -43,7 +43,11 @@ std::string showCp936(std::string_view bytes) {
             ++pos;
         } else if (!isCp936LeadByte(byte)) {  // 0x80 and 0xFF stand alone
             const char16_t unit = cp936ByteToUnicode(byte);
-            isPrivateUse(unit) ? appendEscape(out, byte) : appendUtf8(out, unit);
+            if (isPrivateUse(unit)) {
+                appendEscape(out, byte);
+            } else {
+                appendUtf8(out, unit);
+            }
             ++pos;
         } else {
             const auto trail = pos + 1 < bytes.size() ? static_cast<unsigned char>(bytes[pos + 1]) : 0;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "policy/code_page.h"
 #include "tools/quorvane/display.h"
@@ -184,8 +185,9 @@ std::vector<Warning> settingsWarnings(const FilterSettings& settings) {
     const std::string everyReferer = "it matches every Referer, so every request passes";
     for (std::int32_t i = 0; i < settings.authorizedReferers.size(); ++i) {
         const std::string_view entry = settings.authorizedReferers[i].view();
-        if (checkEmptyAndBlanks(kReferersKey, i, entry, everyReferer, warnings))
+        if (checkEmptyAndBlanks(kReferersKey, i, entry, everyReferer, warnings)) {
             checkReferer(i, entry, warnings);
+        }
     }
     checkSchemePairs(settings.authorizedReferers, warnings);
     const std::string everyUrl = "it matches every URL, so every request whose Referer no entry of " +

@@ -11,25 +11,21 @@ bool decodeUtf8(std::string_view text, std::size_t pos, char32_t& codePoint, std
         codePoint = first;
         return true;
     }
+    // Lead byte ranges of well-formed sequences: C0, C1 and F5..FF start none.
     std::size_t size = 0;
-    char32_t value = 0;
-    char32_t smallest = 0;
-    if (first >= 0xC2 && first <= 0xDF) {
-        size = 2, value = first & 0x1Fu, smallest = 0x80;
-    } else if (first >= 0xE0 && first <= 0xEF) {
-        size = 3, value = first & 0x0Fu, smallest = 0x800;
-    } else if (first >= 0xF0 && first <= 0xF4) {
-        size = 4, value = first & 0x07u, smallest = 0x10000;
-    } else {
-        return false;
-    }
+    if (first >= 0xC2 && first <= 0xDF) size = 2;
+    if (first >= 0xE0 && first <= 0xEF) size = 3;
+    if (first >= 0xF0 && first <= 0xF4) size = 4;
+    if (size == 0) return false;
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    char32_t value = first & (0x7Fu >> size);
     if (text.size() - pos < size) return false;
     for (std::size_t i = 1; i < size; ++i) {
         const unsigned char next = byteAt(pos + i);
         if ((next & 0xC0u) != 0x80) return false;
         value = value << 6 | (next & 0x3Fu);
     }
-    if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    if (value < kSmallest[size] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
     codePoint = value;
     length = size;
     return true;

@@ -77,22 +77,33 @@ struct RefusalCase {
     const char* err;
 };
 
-const RefusalCase kRefusalCases[] = {
-    {"Hangul, which code page 936 lacks", "[设置]\n重定向到=/한.htm\n",
-     "quorvane: in.ini:2:7: \"한\" (U+D55C) has no code page 936 form; out.ini not written\n"},
-    {"beyond the basic plane", "a=😀",
-     "quorvane: in.ini:1:3: \"😀\" (U+1F600) has no code page 936 form; out.ini not written\n"},
-    {"columns count after a byte-order mark", "\xEF\xBB\xBF\xED\x95\x9C",
-     "quorvane: in.ini:1:1: \"한\" (U+D55C) has no code page 936 form; out.ini not written\n"},
-    {"a file already in code page 936", "[\xC9\xE8\xD6\xC3]\r\n",
-     "quorvane: in.ini:1:2: byte C9 is not UTF-8 (is the file in code page 936 already?); out.ini not "
-     "written\n"},
-    {"UTF-16", "\xFF\xFE[\0",
-     "quorvane: in.ini is UTF-16 (it starts with a UTF-16 byte-order mark): save it as UTF-8 first\n"},
-};
+std::vector<RefusalCase> refusalCases() {
+    return {
+        {"Hangul, which code page 936 lacks", "[设置]\n重定向到=/한.htm\n",
+         "quorvane: in.ini:2:7: \"한\" (U+D55C) has no code page 936 form; out.ini not written\n"},
+        {"beyond the basic plane", "a=😀",
+         "quorvane: in.ini:1:3: \"😀\" (U+1F600) has no code page 936 form; out.ini not written\n"},
+        {"columns count after a byte-order mark", "\xEF\xBB\xBF\xED\x95\x9C",
+         "quorvane: in.ini:1:1: \"한\" (U+D55C) has no code page 936 form; out.ini not written\n"},
+        {"a file already in code page 936", "[\xC9\xE8\xD6\xC3]\r\n",
+         "quorvane: in.ini:1:2: byte C9 is not UTF-8 (is the file in code page 936 already?); out.ini not "
+         "written\n"},
+        {"sequence cut short by the end of the file", "a=\xE6\x96",
+         "quorvane: in.ini:1:3: byte E6 is not UTF-8 (is the file in code page 936 already?); out.ini not "
+         "written\n"},
+        {"overlong form of \"/\"", "a=\xC0\xAF",
+         "quorvane: in.ini:1:3: byte C0 is not UTF-8 (is the file in code page 936 already?); out.ini not "
+         "written\n"},
+        {"surrogate", "a=\xED\xA0\x80",
+         "quorvane: in.ini:1:3: byte ED is not UTF-8 (is the file in code page 936 already?); out.ini not "
+         "written\n"},
+        {"UTF-16", std::string("\xFF\xFE[\0", 4),
+         "quorvane: in.ini is UTF-16 (it starts with a UTF-16 byte-order mark): save it as UTF-8 first\n"},
+    };
+}
 
 TEST(QuorvaneConvert, RefusesWithLineAndColumnAndLeavesOutAlone) {
-    for (const RefusalCase& c : kRefusalCases) {
+    for (const RefusalCase& c : refusalCases()) {
         SCOPED_TRACE(c.name);
         const TempDir dir;
         dir.write("in.ini", c.in);

@@ -46,6 +46,7 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::string& d
     posix_spawn_file_actions_adddup2(&actions, err.ends[1], 2);
     posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     pid_t pid = 0;

@@ -162,7 +162,7 @@ void checkTarget(const FilterSettings& settings, std::vector<Warning>& warnings)
                 {showCp936(kTargetKey.name) + " " + quoted(target) + " ends in protected " +
                      entryName(kSuffixesKey, i, suffix) +
                      ": the target is itself protected, so another site's request for it is "
-                     "rewritten to itself, and a host that filters rewritten requests again loops",
+                     "rewritten to itself, and a server that filters the rewritten request again may loop",
                  "protected-target"});
             return;
         }

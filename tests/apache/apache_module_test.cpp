@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "apache/apache_server.h"
 #include "apache/http_client.h"
 #include "support/request_cases.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace quorvane::test {
@@ -24,8 +26,8 @@ std::string settings(std::string_view suffixes, std::string_view redirect = "") 
     return settingsFileBytes("http://ours.example/|https://ours.example/", suffixes, redirect);
 }
 
-// What a client must receive: the named file with 200, or exactly the refusal page with
-// no status line before it and the connection closed after it.
+// What a client must receive: the named file with its status, or exactly the refusal page
+// with no status line before it and the connection closed after it.
 struct Expect {
     const char* file;  // null: the refusal page
     int status;
@@ -160,6 +162,35 @@ TEST(ApacheModule, GracefulRestartRegistersTheChangedSettings) {
     ASSERT_TRUE(server.gracefulRestart()) << server.startError();
     expectAnswer(fetch(server.port(), getRequest("/img/photo.jpg", kForeign)), served("img/photo.jpg"));
     expectAnswer(fetch(server.port(), getRequest("/img/logo.png", kForeign)), kPageExpected);
+}
+
+// Apache unloads and reloads its modules at a restart. Should the module stay loaded (a
+// symbol glibc never unloads, a no-delete flag), the old code would stay mapped and an
+// upgrade made by replacing the file and restarting would not take.
+TEST(ApacheModule, GracefulRestartLoadsTheModuleFileAnew) {
+    const std::string file = settings(".jpg");
+    ApacheServer server({.settings = file.c_str()});
+    ASSERT_SERVING(server);
+    const std::string module = server.root().file("mod_quorvane.so");
+    std::filesystem::remove(module);
+    std::filesystem::copy_file(QUORVANE_MODULE, module);  // a new file in the old one's place
+
+    ASSERT_TRUE(server.gracefulRestart()) << server.startError();
+    const std::string maps = readText("/proc/" + std::to_string(server.pid()) + "/maps");
+    EXPECT_GT(countLines(maps, "mod_quorvane.so"), 0);
+    EXPECT_EQ(countLines(maps, "mod_quorvane.so (deleted)"), 0) << maps;
+    expectAnswer(fetch(server.port(), getRequest("/img/photo.jpg", kForeign)), kPageExpected);
+}
+
+// Apache loads modules with RTLD_GLOBAL: any other symbol of ours could bind in place of
+// another module's, or theirs in place of ours.
+TEST(ApacheModule, ModuleExportsOnlyItsRecord) {
+    const ProgramRun nm = runProgram({QUORVANE_NM, "-D", "--defined-only", QUORVANE_MODULE}, ".");
+    ASSERT_EQ(nm.status, 0) << nm.err;
+    std::vector<std::string> names;
+    std::istringstream lines(nm.out);
+    for (std::string address, type, name; lines >> address >> type >> name;) names.push_back(type + " " + name);
+    EXPECT_EQ(names, std::vector<std::string>{"D quorvane_module"}) << nm.out;
 }
 
 TEST(ApacheModule, FilterSwitchesPerVirtualHost) {

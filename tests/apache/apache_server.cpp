@@ -31,13 +31,6 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kServing = "resuming normal operations";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
@@ -142,7 +135,7 @@ int waitForExit(pid_t pid, std::chrono::milliseconds limit) {
 
 // The processes `pid` has forked and not yet reaped.
 std::vector<pid_t> childrenOf(pid_t pid) {
-    std::istringstream list(readFile("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children"));
+    std::istringstream list(readText("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children"));
     std::vector<pid_t> children;
     for (pid_t child; list >> child;) children.push_back(child);
     return children;
@@ -150,12 +143,19 @@ std::vector<pid_t> childrenOf(pid_t pid) {
 
 // True while `pid` runs: neither gone nor a zombie waiting to be reaped.
 bool isRunning(pid_t pid) {
-    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat = readText("/proc/" + std::to_string(pid) + "/stat");
     const std::size_t state = stat.rfind(") ");
     return state != std::string::npos && stat[state + 2] != 'Z';
 }
 
 }  // namespace
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
 
 std::string siteFile(std::string_view path) {
     for (const SiteFile& file : kSiteFiles) {
@@ -198,7 +198,7 @@ void ApacheServer::stop() {
     // Reports from a sanitized build, one file for each of Apache's processes that had one.
     std::error_code noReports;
     for (const auto& entry : fs::directory_iterator(root_.file("sanitizer"), noReports)) {
-        ADD_FAILURE() << "sanitizer report from Apache:\n" << readFile(entry.path());
+        ADD_FAILURE() << "sanitizer report from Apache:\n" << readText(entry.path());
         fs::remove(entry.path());
     }
 }
@@ -208,7 +208,7 @@ bool ApacheServer::waitUntilServing(int generations) {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
-            startError_ = "httpd exited at start:\n" + readFile(root_.file("logs/stderr.log")) + errorLog();
+            startError_ = "httpd exited at start:\n" + readText(root_.file("logs/stderr.log")) + errorLog();
             return false;
         }
         if (countLines(errorLog(), kServing) >= generations && !childrenOf(pid_).empty() &&
@@ -236,9 +236,9 @@ bool ApacheServer::gracefulRestart() {
     return false;
 }
 
-std::string ApacheServer::errorLog() const { return readFile(root_.file("logs/error.log")); }
+std::string ApacheServer::errorLog() const { return readText(root_.file("logs/error.log")); }
 
-std::string ApacheServer::accessLog() const { return readFile(root_.file("logs/access.log")); }
+std::string ApacheServer::accessLog() const { return readText(root_.file("logs/access.log")); }
 
 int checkConfiguration(const ApacheSetup& setup, std::string& output) {
     const TempDir root;
@@ -250,7 +250,7 @@ int checkConfiguration(const ApacheSetup& setup, std::string& output) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
     }
-    output = readFile(outputFile);
+    output = readText(outputFile);
     return status;
 }
 

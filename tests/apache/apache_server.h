@@ -45,6 +45,7 @@ public:
     // Empty once Apache serves; otherwise why it does not, with its error log.
     const std::string& startError() const { return startError_; }
     int port() const { return port_; }
+    pid_t pid() const { return pid_; }
     const TempDir& root() const { return root_; }
 
     // Sends SIGUSR1 and waits until the new configuration serves. False on timeout.
@@ -66,6 +67,9 @@ private:
 
 // Runs `httpd -t` on a configuration with `setup`; returns its exit code and output.
 int checkConfiguration(const ApacheSetup& setup, std::string& output);
+
+// The whole contents of a file; empty when it cannot be read.
+std::string readText(const std::string& path);
 
 // Counts the lines of `text` that contain `fragment`.
 int countLines(std::string_view text, std::string_view fragment);

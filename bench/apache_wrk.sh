@@ -7,8 +7,8 @@
 # Every server is its own Apache (defaults: mpm_event, no access log) serving the same
 # 5 KB .jpg; they all run at once and the rounds visit them in turn, so drift in the
 # machine's load reaches every variant alike. Ratios are paired: each round's rate over
-# the same round's Apache alone, then the median. "A/A" is a second, identical Apache
-# alone: how far two equal servers differ here, the noise floor of every ratio.
+# the same round's Apache alone (the mean of its two copies, a and a'), then the median.
+# a' / a, the A/A control, shows how far two equal servers differ here: the noise floor.
 #
 # Lists: "short" is 3 authorized prefixes, "500" is 500 (as many as the settings' 10239
 # bytes hold); 4 protected suffixes. The authorized Referer matches the last prefix, so
@@ -202,9 +202,11 @@ summary() {
     }
     $2 == key { rate[$1] = $3 }
     $2 == other { base[$1] = $3 }
+    $2 == "a" { alone[$1] += $3 / 2 }
+    $2 == "a\x27" { alone[$1] += $3 / 2 }
     END {
       n = 0
-      for (r in rate) { n++; rates[n] = rate[r]; ratios[n] = rate[r] / base[r] }
+      for (r in rate) { n++; rates[n] = rate[r]; ratios[n] = rate[r] / (other == "alone" ? alone[r] : base[r]) }
       m = median(rates, n); q = median(ratios, n)
       if (mode == "rate") printf "| %s (%s) | %.0f | %.3f (%.3f-%.3f) |\n", key, description, m, q, ratios[1], ratios[n]
       else printf "| %s / %s | %.3f (%.3f-%.3f) |\n", key, other, q, ratios[1], ratios[n]
@@ -216,15 +218,16 @@ echo "wrk -t1 -c$connections -d${duration}s, $rounds interleaved rounds, $(nproc
      "$(cut -d' ' -f1-3 /proc/loadavg), $(wrk --version 2>&1 | head -n1 | cut -d' ' -f1-2)," \
      "$("$httpd" -v | sed -n 's/Server version: //p')"
 echo
-echo "| variant | median requests/s | median ratio to a (min-max) |"
+echo "| variant | median requests/s | median ratio to Apache alone, (a + a') / 2 (min-max) |"
 echo "|---|---:|---:|"
 for variant in "${variants[@]}"; do
   IFS='|' read -r label _ _ _ <<<"$variant"
-  summary rate "${label%% *}" a "$(sed 's/^[^ ]* *//' <<<"$label")"
+  summary rate "${label%% *}" alone "$(sed 's/^[^ ]* *//' <<<"$label")"
 done
 echo
 echo "| paired comparison | median ratio (min-max) |"
 echo "|---|---:|"
+summary ratio "a'" a
 summary ratio b d
 summary ratio b500 d500
 summary ratio b500 b

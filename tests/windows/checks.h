@@ -24,6 +24,21 @@ inline std::string printable(std::string_view bytes) {
     return out;
 }
 
+// A value for a failure message: whole when short, else its ends and its length.
+inline std::string shown(std::string_view value) {
+    std::string text = "\"";
+    if (value.size() <= 64) {
+        text += printable(value);
+        text += '"';
+        return text;
+    }
+    text += printable(value.substr(0, 16));
+    text += "...\" (" + std::to_string(value.size()) + " bytes, ending \"";
+    text += printable(value.substr(value.size() - 8));
+    text += "\")";
+    return text;
+}
+
 inline std::string hex(unsigned long value) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%lX", value);
@@ -45,7 +60,7 @@ public:
     }
 
     bool expectBytes(std::string_view got, std::string_view want, const std::string& name) {
-        return expect(got == want, name, "got \"" + printable(got) + "\", want \"" + printable(want) + "\"");
+        return expect(got == want, name, "got " + shown(got) + ", want " + shown(want));
     }
 
     bool expectNumber(unsigned long got, unsigned long want, const std::string& name) {

@@ -242,6 +242,29 @@ void checkCodePageCases(Checks& checks) {
     }
 }
 
+// The platform's reader leaves the buffer's old byte where a two-byte character does not fit
+// at the cut; the heap hands out blocks with old bytes in them.
+void checkValueCutInsidePair(Checks& checks) {
+    TempDir dir;
+    LoadedFilter filter(dir.path());
+    if (!filter.ready()) return;
+    const std::string cutPrefix = "/" + std::string(10237, 'd');
+    writeSettings(dir, kReferers, kSuffixes, (cutPrefix + "\xB0\xA1").c_str());
+    // Under a single-byte code page B0 is a character of its own and fits.
+    const std::string target = codePage == 936 ? cutPrefix : cutPrefix + "\xB0";
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        void* used = HeapAlloc(GetProcessHeap(), 0, 10240);
+        if (used != nullptr) std::memset(used, '#', 10240);
+        HeapFree(GetProcessHeap(), 0, used);
+        filter.registerFilter();
+        FakeServer server;
+        loadForeignRequest(server);
+        filter.request(server);
+        checks.expectBytes(server.setUrl, target, "value cut inside a pair: no stray byte, load " +
+                                                       std::to_string(attempt + 1));
+    }
+}
+
 void checkTerminateFilter(Checks& checks) {
     TempDir dir;
     LoadedFilter filter(dir.path());
@@ -419,6 +442,7 @@ int main(int argc, char** argv) {
     checkRegistration(checks);
     checkRequestCases(checks);
     checkCodePageCases(checks);
+    checkValueCutInsidePair(checks);
     checkTerminateFilter(checks);
     checkThreads(checks);
     checkLoadCycles(checks);

@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 # tests/windows/check_pe.py -- reads Quorvane.dll as a file: machine, the DLL flag, exactly
-# the three exports at ordinals 1..3, only system DLLs imported, and the version resource.
+# the three exports at ordinals 1..3, only system DLLs imported, the version resource, and
+# in the 32-bit build that each export removes its own arguments (__stdcall).
 #
-#   check_pe.py QUORVANE.DLL i386|amd64 VERSION
+#   check_pe.py QUORVANE.DLL i386|amd64 VERSION [OBJDUMP]
+import re
+import subprocess
 import sys
 
 import pefile
 
 MACHINES = {"i386": (0x014C, 0x10B), "amd64": (0x8664, 0x20B)}  # machine, optional header magic
 EXPORTS = {1: "GetFilterVersion", 2: "HttpFilterProc", 3: "TerminateFilter"}
+ARGUMENT_BYTES = {"GetFilterVersion": 4, "HttpFilterProc": 12, "TerminateFilter": 4}
 # DLLs every Windows server has; a MinGW runtime DLL (libstdc++, libgcc_s, libwinpthread)
 # would mean the runtime was not linked in.
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
@@ -35,7 +39,31 @@ def version_words(version):
     return parts[0] << 16 | parts[1], parts[2] << 16 | parts[3]
 
 
-def check(path, arch, version):
+def returns(objdump, path, start, stop):
+    """The operand of each ret from start up to stop, or up to the first ret when stop is None."""
+    end = stop if stop is not None else start + 0x200
+    listing = subprocess.run([objdump, "-d", f"--start-address={start:#x}", f"--stop-address={end:#x}", path],
+                             check=True, capture_output=True, text=True).stdout
+    found = []
+    for match in re.finditer(r"\tret\s*(\$0x[0-9a-f]+)?", listing):
+        found.append(int(match.group(1)[1:], 16) if match.group(1) else 0)
+        if stop is None:
+            break
+    return found
+
+
+# The server calls with __stdcall: each export's every ret must pop its arguments.
+def check_stdcall(pe, path, objdump):
+    base = pe.OPTIONAL_HEADER.ImageBase
+    exports = sorted((base + s.address, s.name.decode()) for s in pe.DIRECTORY_ENTRY_EXPORT.symbols)
+    for index, (start, name) in enumerate(exports):
+        stop = exports[index + 1][0] if index + 1 < len(exports) else None
+        found = returns(objdump, path, start, stop)
+        expect(found and all(pops == ARGUMENT_BYTES[name] for pops in found),
+               f"{name} returns with ret {ARGUMENT_BYTES[name]}", f"ret operands {found}")
+
+
+def check(path, arch, version, objdump=None):
     pe = pefile.PE(path)
     machine, magic = MACHINES[arch]
     expect(pe.FILE_HEADER.Machine == machine, "machine", hex(pe.FILE_HEADER.Machine))
@@ -47,6 +75,9 @@ def check(path, arch, version):
     expect(found == EXPORTS, "exports: exactly the three, at ordinals 1, 2, 3", repr(found))
     if exports:
         expect(pe.get_string_at_rva(exports.struct.Name) == b"Quorvane.dll", "export table names Quorvane.dll")
+
+    if arch == "i386" and objdump and exports:
+        check_stdcall(pe, path, objdump)
 
     imported = {entry.dll.decode().lower() for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
     expect(imported and imported <= SYSTEM_DLLS, "imports: system DLLs only", ", ".join(sorted(imported)))
@@ -85,10 +116,10 @@ def check(path, arch, version):
 
 
 def main(argv):
-    if len(argv) != 4 or argv[2] not in MACHINES:
-        print("usage: check_pe.py QUORVANE.DLL i386|amd64 VERSION", file=sys.stderr)
+    if len(argv) not in (4, 5) or argv[2] not in MACHINES:
+        print("usage: check_pe.py QUORVANE.DLL i386|amd64 VERSION [OBJDUMP]", file=sys.stderr)
         return 2
-    check(argv[1], argv[2], argv[3])
+    check(*argv[1:])
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

@@ -35,7 +35,10 @@ Text fetchWithTwoCalls(isapi::PFN_GET_VALUE read, isapi::HTTP_FILTER_CONTEXT& pf
         std::memset(buffer.data(), ' ', size);
     }
     if (read(&pfc, name.bytes, buffer.data(), &size) == isapi::kFalse || !buffer.holdsBlock()) return {};
-    return Text(std::string_view(buffer.cString()));
+    // The value ends at its first zero byte, at the latest at the buffer's own; the buffer
+    // becomes the result, so a read costs one block.
+    buffer.shorten(std::strlen(buffer.cString()));
+    return buffer;
 }
 
 }  // namespace

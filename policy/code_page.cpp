@@ -8,27 +8,6 @@
 namespace quorvane {
 namespace {
 
-constexpr int kTextEnd = -1;
-constexpr int kNotACharacter = -2;
-
-// Folded form of the character at `pos`, advancing past it.
-int nextFolded(std::string_view text, std::size_t& pos, const CodePage& codePage) noexcept {
-    if (pos >= text.size()) return kTextEnd;
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (!codePage.leadByte[byte]) {
-        ++pos;
-        return asciiLower(byte);
-    }
-    if (pos + 1 >= text.size()) {  // lone lead byte: the text ends here
-        pos = text.size();
-        return kTextEnd;
-    }
-    const auto trail = static_cast<unsigned char>(text[pos + 1]);
-    pos += 2;
-    const std::uint16_t upper = codePage.pairUpper[(byte << 8) | trail];
-    return upper == 0 ? kNotACharacter : upper;
-}
-
 CodePage buildCodePage936() noexcept {
     CodePage page;
     page.number = 936;
@@ -85,8 +64,8 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b, const CodePage& co
     }
     std::size_t j = i;
     for (;;) {
-        const int x = nextFolded(a, i, codePage);
-        const int y = nextFolded(b, j, codePage);
+        const int x = readFolded(a, i, codePage);
+        const int y = readFolded(b, j, codePage);
         if (x == kNotACharacter || y == kNotACharacter || x != y) return false;
         if (x == kTextEnd) return true;
     }

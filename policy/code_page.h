@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -36,6 +37,30 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b, const CodePage& co
 
 constexpr unsigned char asciiLower(unsigned char byte) noexcept {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
+
+constexpr int kTextEnd = -1;
+constexpr int kNotACharacter = -2;
+
+// Reads the character at `pos` as equalsIgnoreCase compares it and moves past it: a single
+// byte folded to lower case, or a two-byte character's upper-case form. kTextEnd at the end
+// of the text or at a lead byte that is its last byte (pos then moves to the end);
+// kNotACharacter for a pair the code page does not hold.
+inline int readFolded(std::string_view text, std::size_t& pos, const CodePage& codePage) noexcept {
+    if (pos >= text.size()) return kTextEnd;
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (!codePage.leadByte[byte]) {
+        ++pos;
+        return asciiLower(byte);
+    }
+    if (pos + 1 >= text.size()) {
+        pos = text.size();
+        return kTextEnd;
+    }
+    const auto trail = static_cast<unsigned char>(text[pos + 1]);
+    pos += 2;
+    const std::uint16_t upper = codePage.pairUpper[(byte << 8) | trail];
+    return upper == 0 ? kNotACharacter : upper;
 }
 
 }  // namespace quorvane

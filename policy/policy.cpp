@@ -6,7 +6,7 @@
 namespace quorvane {
 namespace {
 
-bool anyPrefixMatches(const TextList& prefixes, std::string_view text, const CodePage& codePage) noexcept {
+bool anyPrefixByScan(const TextList& prefixes, std::string_view text, const CodePage& codePage) noexcept {
     for (const Text& prefix : prefixes) {
         const auto n = static_cast<std::int32_t>(prefix.size());
         if (equalsIgnoreCase(leftView(text, n), prefix.view(), codePage)) return true;
@@ -14,7 +14,7 @@ bool anyPrefixMatches(const TextList& prefixes, std::string_view text, const Cod
     return false;
 }
 
-bool anySuffixMatches(const TextList& suffixes, std::string_view text, const CodePage& codePage) noexcept {
+bool anySuffixByScan(const TextList& suffixes, std::string_view text, const CodePage& codePage) noexcept {
     for (const Text& suffix : suffixes) {
         const auto n = static_cast<std::int32_t>(suffix.size());
         if (equalsIgnoreCase(rightView(text, n), suffix.view(), codePage)) return true;
@@ -30,9 +30,19 @@ bool isPolicyActive(const FilterSettings& settings) noexcept {
 
 RequestOutcome decideRequest(const FilterSettings& settings, std::string_view referer,
                              std::string_view url, const CodePage& codePage) noexcept {
+    const CompiledLists& compiled = settings.compiled;
+    if (compiled.codePage != &codePage) return decideRequestByScan(settings, referer, url, codePage);
     if (!isPolicyActive(settings) || url.empty()) return RequestOutcome::Pass;
-    if (anyPrefixMatches(settings.authorizedReferers, referer, codePage)) return RequestOutcome::Pass;
-    if (!anySuffixMatches(settings.protectedSuffixes, url, codePage)) return RequestOutcome::Pass;
+    if (anyPrefixMatches(compiled.referers, referer, codePage)) return RequestOutcome::Pass;
+    if (!anySuffixMatches(compiled.suffixes, url, codePage)) return RequestOutcome::Pass;
+    return settings.redirectTarget.empty() ? RequestOutcome::Refuse : RequestOutcome::Redirect;
+}
+
+RequestOutcome decideRequestByScan(const FilterSettings& settings, std::string_view referer,
+                                   std::string_view url, const CodePage& codePage) noexcept {
+    if (!isPolicyActive(settings) || url.empty()) return RequestOutcome::Pass;
+    if (anyPrefixByScan(settings.authorizedReferers, referer, codePage)) return RequestOutcome::Pass;
+    if (!anySuffixByScan(settings.protectedSuffixes, url, codePage)) return RequestOutcome::Pass;
     return settings.redirectTarget.empty() ? RequestOutcome::Refuse : RequestOutcome::Redirect;
 }
 

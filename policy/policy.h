@@ -19,9 +19,14 @@ bool isPolicyActive(const FilterSettings& settings) noexcept;
 // (empty when absent), compared as they stand: nothing is decoded and a query string
 // stays part of the URL. The authorized list is scanned first; then a protected suffix
 // at the end of a non-empty URL gives Redirect when a target is set, else Refuse.
-// Compares in place: no allocation.
+// Compares in place: no allocation. With lists compiled for `codePage` the cost grows with
+// the texts' lengths only; otherwise every entry is compared in turn.
 RequestOutcome decideRequest(const FilterSettings& settings, std::string_view referer,
                              std::string_view url, const CodePage& codePage) noexcept;
+
+// The same decision by comparing entry after entry, whatever is compiled.
+RequestOutcome decideRequestByScan(const FilterSettings& settings, std::string_view referer,
+                                   std::string_view url, const CodePage& codePage) noexcept;
 
 // The page sent for Refuse: fixed code page 936 bytes around the client's address,
 // which is inserted as it stands. size() is the page's byte count (79 + the address's);

@@ -101,6 +101,7 @@ TextList splitSettingsList(std::string_view value) {
 
 void loadFilterSettings(std::string_view modulePath, FilterSettings& settings) {
     const Text path = settingsFilePath(modulePath);
+    settings.compiled.clear();  // until the new lists are compiled, decisions scan them
 
     TextList referers =
         splitSettingsList(readSettingsValue(path.cString(), kSettingsSection, kAuthorizedReferersKey).view());
@@ -113,6 +114,12 @@ void loadFilterSettings(std::string_view modulePath, FilterSettings& settings) {
     settings.protectedSuffixCount = settings.protectedSuffixes.size();
 
     settings.redirectTarget = readSettingsValue(path.cString(), kSettingsSection, kRedirectTargetKey);
+
+    compileFilterSettings(settings, platform::ansiCodePage());
+}
+
+void compileFilterSettings(FilterSettings& settings, const CodePage& codePage) {
+    settings.compiled.compile(settings.authorizedReferers, settings.protectedSuffixes, codePage);
 }
 
 void initFilterSettings(FilterSettings& settings) {
@@ -121,9 +128,11 @@ void initFilterSettings(FilterSettings& settings) {
     settings.protectedSuffixes = TextList::withCapacity(0);
     settings.protectedSuffixCount = 0;
     settings.redirectTarget.release();
+    settings.compiled.clear();
 }
 
 void releaseFilterSettings(FilterSettings& settings) noexcept {
+    settings.compiled.clear();
     settings.authorizedReferers.release();
     settings.protectedSuffixes.release();
     settings.redirectTarget.release();

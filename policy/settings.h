@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "policy/list_matcher.h"
 #include "policy/text.h"
 
 namespace quorvane {
@@ -18,6 +19,9 @@ struct FilterSettings {
     TextList authorizedReferers;  // Referer prefixes that may fetch protected files
     TextList protectedSuffixes;   // URL endings that are protected
     Text redirectTarget;          // empty: refuse with the page instead of rewriting
+    // The two lists compiled for the ANSI code page at load, so that a decision's cost does
+    // not grow with them. Rebuilt by every load, released with the lists.
+    CompiledLists compiled;
 };
 
 // Names of the settings file and its keys. The section and keys are code page 936 bytes,
@@ -47,8 +51,12 @@ TextList splitSettingsList(std::string_view value);
 
 // Reads the three keys from the settings file beside `modulePath` and replaces the
 // record's fields in order: authorized referers, protected suffixes, redirect target.
-// Each field's old content is released only once its new value is complete.
+// Each field's old content is released only once its new value is complete. Then compiles
+// the lists for the platform's ANSI code page.
 void loadFilterSettings(std::string_view modulePath, FilterSettings& settings);
+
+// Compiles the lists for `codePage`; decisions under another code page scan the lists.
+void compileFilterSettings(FilterSettings& settings, const CodePage& codePage);
 
 // Start-up contents: two existing lists without entries and no redirect target.
 void initFilterSettings(FilterSettings& settings);

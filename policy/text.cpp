@@ -42,6 +42,12 @@ void Text::release() noexcept {
     size_ = 0;
 }
 
+void Text::shorten(std::size_t size) noexcept {
+    if (block_ == nullptr || size >= size_) return;
+    block_[size] = '\0';
+    size_ = size;
+}
+
 TextList TextList::withCapacity(std::size_t capacity) {
     TextList made;
     // An empty list is still a block, so that "exists" never depends on the count.

@@ -36,6 +36,10 @@ public:
 
     void release() noexcept;
 
+    // Ends the text after its first `size` bytes, keeping the block: for a buffer that a
+    // reader filled with fewer bytes than it had room for. Larger sizes change nothing.
+    void shorten(std::size_t size) noexcept;
+
 private:
     char* block_ = nullptr;
     std::size_t size_ = 0;

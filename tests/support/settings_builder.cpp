@@ -10,13 +10,15 @@ TextList makeList(const std::vector<std::string>& entries) {
 }
 
 FilterSettings makeSettings(const std::vector<std::string>& referers,
-                            const std::vector<std::string>& suffixes, std::string_view redirect) {
+                            const std::vector<std::string>& suffixes, std::string_view redirect,
+                            const CodePage* compileFor) {
     FilterSettings settings;
     settings.authorizedReferers = makeList(referers);
     settings.authorizedRefererCount = settings.authorizedReferers.size();
     settings.protectedSuffixes = makeList(suffixes);
     settings.protectedSuffixCount = settings.protectedSuffixes.size();
     settings.redirectTarget = Text(redirect);
+    if (compileFor != nullptr) compileFilterSettings(settings, *compileFor);
     return settings;
 }
 

@@ -12,8 +12,11 @@ namespace quorvane::test {
 
 TextList makeList(const std::vector<std::string>& entries);
 
+// Settings as a load would give them, the lists compiled for `compileFor` (null: not
+// compiled, so decisions scan the lists).
 FilterSettings makeSettings(const std::vector<std::string>& referers,
-                            const std::vector<std::string>& suffixes, std::string_view redirect);
+                            const std::vector<std::string>& suffixes, std::string_view redirect,
+                            const CodePage* compileFor = &codePage936());
 
 std::vector<std::string> entriesOf(const TextList& list);
 

@@ -12,6 +12,7 @@ FilterSettings& moduleSettings() noexcept {
 
 bool startModule() noexcept {
     platform::prepareBlockAllocator();
+    platform::prepareAnsiCodePage();
     try {
         initFilterSettings(moduleSettings());
     } catch (...) {

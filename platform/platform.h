@@ -14,6 +14,12 @@ namespace quorvane::platform {
 // before any Text or TextList is created. Cannot fail.
 void prepareBlockAllocator() noexcept;
 
+// Fixes the ANSI code page for the life of the module. Called once at module start-up,
+// after prepareBlockAllocator; ansiCodePage never changes afterwards. Windows: GetACP(),
+// lead bytes and the upper-case form of every two-byte character from the platform.
+// Cannot fail.
+void prepareAnsiCodePage() noexcept;
+
 // One block of `bytes` bytes (contents not cleared) from the module's allocator:
 // the process heap on Windows, the C++ heap elsewhere. Never returns null: an
 // exhausted allocator throws std::bad_alloc, which the exported entry points catch.
@@ -30,6 +36,9 @@ void readProfileString(const char* section, const char* key, const char* path,
                        char* buffer, std::size_t bufferSize) noexcept;
 
 // The ANSI code page, fixed for the life of the module. Off Windows it is code page 936.
+// Windows: as prepareAnsiCodePage found it; a double-byte code page follows its own lead
+// bytes and the platform's case mapping, any other (single-byte, or UTF-8) the single-byte
+// rule.
 const CodePage& ansiCodePage() noexcept;
 
 // Where the settings file is looked for, as a path from which settingsFilePath removes

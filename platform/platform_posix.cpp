@@ -22,6 +22,8 @@ Text& settingsDirectory() {
 
 void prepareBlockAllocator() noexcept {}
 
+void prepareAnsiCodePage() noexcept {}
+
 void* allocateBlock(std::size_t bytes) { return ::operator new(bytes); }
 
 void releaseBlock(void* block) noexcept { ::operator delete(block); }

@@ -65,7 +65,9 @@ Text readSettingsValue(const char* filePath, const char* section, const char* ke
     key = skipLeadingControls(key);
     if (*filePath == '\0' || *section == '\0' || *key == '\0') return {};
     Text buffer = Text::withSize(kSettingsValueLimit);  // 10240 bytes with the zero
-    buffer.data()[0] = '\0';
+    // Cleared whole: where a two-byte character does not fit at the cut, the platform's
+    // reader leaves that byte as the buffer held it, and heap blocks hold old bytes.
+    std::memset(buffer.data(), 0, kSettingsValueLimit + 1);
     platform::readProfileString(section, key, filePath, buffer.data(), kSettingsValueLimit + 1);
     buffer.data()[kSettingsValueLimit] = '\0';
     return Text(std::string_view(buffer.cString()));

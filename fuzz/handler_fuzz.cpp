@@ -168,8 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     server.record.GetHeader = (missing & 4) != 0 ? nullptr : &getHeader;
     server.record.SetHeader = (missing & 8) != 0 ? nullptr : &setHeader;
     void* const notification = (missing & 16) != 0 ? nullptr : &server.record;
+    isapi::HTTP_FILTER_CONTEXT* const context = (missing & 32) != 0 ? nullptr : &server.context;
 
-    const DWORD status = HttpFilterProc(&server.context, type, notification);
+    const DWORD status = HttpFilterProc(context, type, notification);
     FUZZ_CHECK(!server.awaitingSecondCall);
 
     // What the filter had to do with what it read.
@@ -178,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> calls;
     DWORD expectedStatus = isapi::SF_STATUS_REQ_NEXT_NOTIFICATION;
     const bool active = !refererEntries.empty() && !suffixEntries.empty();
-    if (type == isapi::SF_NOTIFY_PREPROC_HEADERS && active && notification != nullptr) {
+    if (type == isapi::SF_NOTIFY_PREPROC_HEADERS && active && notification != nullptr && context != nullptr) {
         if (server.record.GetHeader != nullptr) {
             calls = {"GetHeader Referer:", "GetHeader Referer:", "GetHeader Url", "GetHeader Url"};
         }

@@ -61,8 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& redirect = fields[2];
     const std::size_t entryCount = fields.size() - 3;
     const std::size_t split = 3 + (refererCount < entryCount ? refererCount : entryCount);
-    const std::vector<std::string> referers(fields.begin() + 3, fields.begin() + static_cast<std::ptrdiff_t>(split));
-    const std::vector<std::string> suffixes(fields.begin() + static_cast<std::ptrdiff_t>(split), fields.end());
+    const std::vector<std::string> referers(fields.begin() + 3,
+                                            fields.begin() + static_cast<std::ptrdiff_t>(split));
+    const std::vector<std::string> suffixes(fields.begin() + static_cast<std::ptrdiff_t>(split),
+                                            fields.end());
 
     FilterSettings settings;
     settings.authorizedReferers = listOf(referers);
@@ -91,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkEquals(rightBytes(url, n).view(), entry);
         }
     }
-    for (const std::int32_t n : {INT32_MIN, -1, 0, static_cast<std::int32_t>(referer.size()) + 1, INT32_MAX}) {
+    for (const std::int32_t n :
+         {INT32_MIN, -1, 0, static_cast<std::int32_t>(referer.size()) + 1, INT32_MAX}) {
         checkCuts(referer, n);
     }
     return 0;

@@ -39,7 +39,7 @@ struct ScriptedServer {
     BOOL setHeaderResult = isapi::kTrue;
     BOOL writeClientResult = isapi::kTrue;
 
-    std::vector<std::string> calls;         // "GetHeader Referer:", "WriteClient", ...
+    std::vector<std::string> calls;           // "GetHeader Referer:", "WriteClient", ...
     std::map<std::string, std::string> read;  // the text each read must have given the filter
     std::string written;
     DWORD writeCount = 0;
@@ -52,18 +52,26 @@ struct ScriptedServer {
     DWORD sizeLeft = 0;
 };
 
-ScriptedServer& serverOf(isapi::HTTP_FILTER_CONTEXT* pfc) { return *static_cast<ScriptedServer*>(pfc->ServerContext); }
+ScriptedServer& serverOf(isapi::HTTP_FILTER_CONTEXT* pfc) {
+    return *static_cast<ScriptedServer*>(pfc->ServerContext);
+}
 
 // The size reported for `value`: honest, none, negative, too large, too small, or any.
 DWORD reportedSize(FuzzedDataProvider& answers, const std::string& value) {
     const auto needed = static_cast<DWORD>(value.size() + 1);
     switch (answers.ConsumeIntegralInRange(0, 5)) {
-        case 1: return 0;
-        case 2: return 0x80000000u | answers.ConsumeIntegral<DWORD>();
-        case 3: return needed + answers.ConsumeIntegralInRange<DWORD>(1, 4096);
-        case 4: return needed - answers.ConsumeIntegralInRange<DWORD>(1, needed);
-        case 5: return answers.ConsumeIntegralInRange<DWORD>(0, 1u << 16);  // larger would only be slow
-        default: return needed;
+        case 1:
+            return 0;
+        case 2:
+            return 0x80000000u | answers.ConsumeIntegral<DWORD>();
+        case 3:
+            return needed + answers.ConsumeIntegralInRange<DWORD>(1, 4096);
+        case 4:
+            return needed - answers.ConsumeIntegralInRange<DWORD>(1, needed);
+        case 5:
+            return answers.ConsumeIntegralInRange<DWORD>(0, 1u << 16);  // larger would only be slow
+        default:
+            return needed;
     }
 }
 
@@ -102,7 +110,8 @@ BOOL answerSecondCall(ScriptedServer& server, const char* name, void* buffer, DW
     return result;
 }
 
-BOOL answerRead(isapi::HTTP_FILTER_CONTEXT* pfc, const char* callback, char* name, void* buffer, DWORD* size) {
+BOOL answerRead(isapi::HTTP_FILTER_CONTEXT* pfc, const char* callback, char* name, void* buffer,
+                DWORD* size) {
     ScriptedServer& server = serverOf(pfc);
     server.calls.push_back(std::string(callback) + " " + name);
     return server.awaitingSecondCall ? answerSecondCall(server, name, buffer, size)
@@ -113,7 +122,8 @@ BOOL QUORVANE_WINAPI getHeader(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, void
     return answerRead(pfc, "GetHeader", name, buffer, size);
 }
 
-BOOL QUORVANE_WINAPI getServerVariable(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, void* buffer, DWORD* size) {
+BOOL QUORVANE_WINAPI getServerVariable(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, void* buffer,
+                                       DWORD* size) {
     return answerRead(pfc, "GetServerVariable", name, buffer, size);
 }
 
@@ -124,7 +134,8 @@ BOOL QUORVANE_WINAPI setHeader(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, char
     return server.setHeaderResult;
 }
 
-BOOL QUORVANE_WINAPI writeClient(isapi::HTTP_FILTER_CONTEXT* pfc, void* buffer, DWORD* bytes, DWORD reserved) {
+BOOL QUORVANE_WINAPI writeClient(isapi::HTTP_FILTER_CONTEXT* pfc, void* buffer, DWORD* bytes,
+                                 DWORD reserved) {
     ScriptedServer& server = serverOf(pfc);
     server.calls.push_back("WriteClient");
     FUZZ_CHECK(reserved == 0);
@@ -159,7 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const DWORD type = answers.ConsumeIntegralInRange(0, 7) != 0 ? isapi::SF_NOTIFY_PREPROC_HEADERS
                                                                  : answers.ConsumeIntegral<DWORD>();
     // Missing pieces are rare on purpose: each one cuts the request short.
-    const std::uint8_t missing = answers.ConsumeIntegral<std::uint8_t>() >= 0xF0 ? answers.ConsumeIntegral<std::uint8_t>() : 0;
+    const std::uint8_t missing =
+        answers.ConsumeIntegral<std::uint8_t>() >= 0xF0 ? answers.ConsumeIntegral<std::uint8_t>() : 0;
     server.setHeaderResult = answers.ConsumeBool() ? isapi::kTrue : isapi::kFalse;
     server.writeClientResult = answers.ConsumeBool() ? isapi::kTrue : isapi::kFalse;
     server.context.ServerContext = &server;

@@ -24,7 +24,8 @@ std::string referenceSettingsFilePath(std::string_view modulePath) {
             break;
         }
         bool isName = true;
-        for (std::size_t i = 0; i < name.size(); ++i) isName = isName && sameIgnoringAsciiCase(path[at + i], name[i]);
+        for (std::size_t i = 0; i < name.size(); ++i)
+            isName = isName && sameIgnoringAsciiCase(path[at + i], name[i]);
         if (isName) {
             at += name.size();
             continue;

@@ -4,7 +4,8 @@
 // Input: one mode byte, then the rest R. Even mode: R is the whole settings file. Odd mode:
 // R is made into a value that the reader must give back unchanged (see cleanValue) and
 // written under all three keys of a well-formed file; mode bits 1..3 pick a key (1..3)
-// whose value is R repeated past the 10239-byte limit. In both modes R, up to its first zero byte, is also a module path.
+// whose value is R repeated past the 10239-byte limit. In both modes R, up to its first
+// zero byte, is also a module path.
 #include <unistd.h>
 
 #include <cstddef>
@@ -76,7 +77,8 @@ std::string cleanValue(std::string_view bytes) {
 
 // Matching quotes around a value are dropped; a quote is never the second byte of a character.
 void unquote(std::string& value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         value.back() = 'x';
     }
 }
@@ -163,7 +165,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A well-formed file gives its values back; any other is read again to see what it held.
     const auto valueOf = [&](int i) {
-        return wellFormed ? Text(expected[i]) : readSettingsValue(filePath.c_str(), kSettingsSection, keys[i]);
+        return wellFormed ? Text(expected[i])
+                          : readSettingsValue(filePath.c_str(), kSettingsSection, keys[i]);
     };
     const Text referers = valueOf(0);
     const Text suffixes = valueOf(1);

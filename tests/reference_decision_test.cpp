@@ -23,7 +23,8 @@ TEST(CodePage936UpperForms, TableAgreesWithTheLocaleCaseMapping) {
             std::string table;
             if (upper > 0xFF) table = {static_cast<char>(upper >> 8), static_cast<char>(upper & 0xFF)};
             if (upper != 0 && upper <= 0xFF) table = {static_cast<char>(upper)};
-            ASSERT_EQ(referenceUpperForm(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)), table)
+            ASSERT_EQ(referenceUpperForm(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)),
+                      table)
                 << std::hex << lead << " " << trail;
         }
     }
@@ -61,9 +62,10 @@ TEST(ReferenceDecision, GivesTheOutcomesOfTheSharedRequestCases) {
                                     : c.setUrl != nullptr    ? RequestOutcome::Redirect
                                                              : RequestOutcome::Pass;
         const auto orEmpty = [](const char* text) { return std::string_view(text == nullptr ? "" : text); };
-        EXPECT_EQ(referenceDecision(referenceSplitSettingsList(c.referers), referenceSplitSettingsList(c.suffixes),
-                                    c.redirect, orEmpty(c.referer), orEmpty(c.url), codePage936()),
-                  want);
+        EXPECT_EQ(
+            referenceDecision(referenceSplitSettingsList(c.referers), referenceSplitSettingsList(c.suffixes),
+                              c.redirect, orEmpty(c.referer), orEmpty(c.url), codePage936()),
+            want);
         if (want == RequestOutcome::Refuse) {
             EXPECT_EQ(referenceRefusalPage(c.pageAddress), test::kPageHead + c.pageAddress + test::kPageTail);
         }
@@ -87,14 +89,8 @@ struct SplitCase {
 
 TEST(ReferenceSplitSettingsList, FollowsTheRulesExamples) {
     const SplitCase cases[] = {
-        {"", {}},
-        {"a|b|", {"a", "b"}},
-        {"|a", {"", "a"}},
-        {"a||b", {"a", "", "b"}},
-        {"||", {"", ""}},
-        {" a | b ", {" a ", " b "}},
-        {"a\x81|b", {"a\x81|b"}},
-        {"a|b\x81", {"a", "b\x81"}},
+        {"", {}},         {"a|b|", {"a", "b"}},        {"|a", {"", "a"}},        {"a||b", {"a", "", "b"}},
+        {"||", {"", ""}}, {" a | b ", {" a ", " b "}}, {"a\x81|b", {"a\x81|b"}}, {"a|b\x81", {"a", "b\x81"}},
     };
     for (const SplitCase& c : cases) {
         SCOPED_TRACE(c.value);

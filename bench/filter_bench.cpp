@@ -31,8 +31,8 @@ void handle(benchmark::State& state, const FilterSettings& settings, const char*
     quorvane::test::StaticServer server(referer, "/gallery/2026/photos/holiday-beach-0042.jpg", "192.0.2.7");
     const long before = allocations.load();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(quorvane::handleNotification(settings, &server.context,
-                                                              isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record));
+        benchmark::DoNotOptimize(quorvane::handleNotification(
+            settings, &server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record));
     }
     state.counters["blocks/call"] =
         static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations());

@@ -69,12 +69,16 @@ void memcmpFloor(benchmark::State& state, const FilterSettings& settings, const 
         bool matched = false;
         for (const quorvane::Text& prefix : settings.authorizedReferers) {
             const std::size_t n = std::min(prefix.size(), ref.size());
-            if (n == prefix.size() && std::memcmp(ref.data(), prefix.cString(), n) == 0) { matched = true; break; }
+            if (n == prefix.size() && std::memcmp(ref.data(), prefix.cString(), n) == 0) {
+                matched = true;
+                break;
+            }
         }
         if (!matched) {
             for (const quorvane::Text& suffix : settings.protectedSuffixes) {
                 const std::size_t n = std::min(suffix.size(), url.size());
-                if (n == suffix.size() && std::memcmp(url.data() + url.size() - n, suffix.cString(), n) == 0) break;
+                if (n == suffix.size() && std::memcmp(url.data() + url.size() - n, suffix.cString(), n) == 0)
+                    break;
             }
         }
         benchmark::DoNotOptimize(matched);
@@ -82,9 +86,15 @@ void memcmpFloor(benchmark::State& state, const FilterSettings& settings, const 
     }
 }
 
-void BM_Memcmp_Typical_Refuse(benchmark::State& state) { memcmpFloor(state, typicalSettings(), kForeignReferer); }
-void BM_Memcmp_Longest_Pass(benchmark::State& state) { memcmpFloor(state, longestSettings(), kAuthorizedReferer); }
-void BM_Memcmp_Longest_Refuse(benchmark::State& state) { memcmpFloor(state, longestSettings(), kForeignReferer); }
+void BM_Memcmp_Typical_Refuse(benchmark::State& state) {
+    memcmpFloor(state, typicalSettings(), kForeignReferer);
+}
+void BM_Memcmp_Longest_Pass(benchmark::State& state) {
+    memcmpFloor(state, longestSettings(), kAuthorizedReferer);
+}
+void BM_Memcmp_Longest_Refuse(benchmark::State& state) {
+    memcmpFloor(state, longestSettings(), kForeignReferer);
+}
 
 BENCHMARK(BM_Typical_Pass);
 BENCHMARK(BM_Typical_Refuse);

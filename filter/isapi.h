@@ -35,12 +35,13 @@ struct HTTP_FILTER_CONTEXT;
 // needs, its zero included; called with a buffer of that size it stores the value.
 using PFN_GET_VALUE = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, char* name, void* buffer, DWORD* size);
 using PFN_SET_HEADER = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, char* name, char* value);
-using PFN_ADD_RESPONSE_HEADERS = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, char* headers, DWORD reserved);
+using PFN_ADD_RESPONSE_HEADERS = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, char* headers,
+                                                        DWORD reserved);
 using PFN_WRITE_CLIENT = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, void* buffer, DWORD* bytes,
                                                 DWORD reserved);
 using PFN_ALLOC_MEM = void*(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, DWORD size, DWORD reserved);
-using PFN_SERVER_SUPPORT_FUNCTION = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, DWORD request, void* data,
-                                                           ULONG_PTR value1, ULONG_PTR value2);
+using PFN_SERVER_SUPPORT_FUNCTION = BOOL(QUORVANE_WINAPI*)(HTTP_FILTER_CONTEXT* pfc, DWORD request,
+                                                           void* data, ULONG_PTR value1, ULONG_PTR value2);
 
 struct HTTP_FILTER_VERSION {
     DWORD dwServerFilterVersion;

@@ -5,7 +5,8 @@
 
 namespace quorvane {
 
-isapi::BOOL registerFilter(isapi::HTTP_FILTER_VERSION* pVer, std::string_view modulePath, FilterSettings& settings) {
+isapi::BOOL registerFilter(isapi::HTTP_FILTER_VERSION* pVer, std::string_view modulePath,
+                           FilterSettings& settings) {
     loadFilterSettings(modulePath, settings);
     if (pVer == nullptr || pVer->dwServerFilterVersion == 0) return isapi::kFalse;
     pVer->dwFilterVersion = kFilterVersion;

@@ -15,6 +15,7 @@ constexpr isapi::DWORD kFilterFlags = isapi::SF_NOTIFY_ORDER_HIGH | isapi::SF_NO
 // looked at; then refuses a null record or server version 0 without writing anything, or
 // writes the version, the description (from the field's start, zero-terminated; the
 // field's other bytes stay) and the flags, and accepts.
-isapi::BOOL registerFilter(isapi::HTTP_FILTER_VERSION* pVer, std::string_view modulePath, FilterSettings& settings);
+isapi::BOOL registerFilter(isapi::HTTP_FILTER_VERSION* pVer, std::string_view modulePath,
+                           FilterSettings& settings);
 
 }  // namespace quorvane

@@ -75,9 +75,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The lists as loaded: scanned (not compiled), then compiled for each code page; a
     // decision under the compiled page walks the tries, under the other one scans.
-    const RequestOutcome want936 = referenceDecision(referers, suffixes, redirect, referer, url, codePage936());
-    const RequestOutcome want1252 = referenceDecision(referers, suffixes, redirect, referer, url, codePage1252());
-    for (const CodePage* compiledFor : {static_cast<const CodePage*>(nullptr), &codePage936(), &codePage1252()}) {
+    const RequestOutcome want936 =
+        referenceDecision(referers, suffixes, redirect, referer, url, codePage936());
+    const RequestOutcome want1252 =
+        referenceDecision(referers, suffixes, redirect, referer, url, codePage1252());
+    for (const CodePage* compiledFor :
+         {static_cast<const CodePage*>(nullptr), &codePage936(), &codePage1252()}) {
         if (compiledFor != nullptr) compileFilterSettings(settings, *compiledFor);
         FUZZ_CHECK(decideRequest(settings, referer, url, codePage936()) == want936);
         FUZZ_CHECK(decideRequest(settings, referer, url, codePage1252()) == want1252);

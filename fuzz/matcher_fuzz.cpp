@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fields.resize(fields.size() < 3 ? 3 : fields.size());
     const std::size_t entryCount = fields.size() - 3;
-    const auto split = static_cast<std::ptrdiff_t>(3 + (refererCount < entryCount ? refererCount : entryCount));
+    const auto split =
+        static_cast<std::ptrdiff_t>(3 + (refererCount < entryCount ? refererCount : entryCount));
     const std::vector<std::string> referers(fields.begin() + 3, fields.begin() + split);
     const std::vector<std::string> suffixes(fields.begin() + split, fields.end());
 

@@ -32,8 +32,8 @@ void releaseBlock(void* block) noexcept;
 // zero-terminated, cut to bufferSize - 1 bytes, the empty text when the file, the
 // section or the key is missing. Windows: GetPrivateProfileStringA with a null default.
 // Elsewhere: readProfileValue from policy/profile_reader.h, which documents the syntax.
-void readProfileString(const char* section, const char* key, const char* path,
-                       char* buffer, std::size_t bufferSize) noexcept;
+void readProfileString(const char* section, const char* key, const char* path, char* buffer,
+                       std::size_t bufferSize) noexcept;
 
 // The ANSI code page, fixed for the life of the module. Off Windows it is code page 936.
 // Windows: as prepareAnsiCodePage found it; a double-byte code page follows its own lead

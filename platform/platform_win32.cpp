@@ -19,10 +19,14 @@ CodePage ansi;
 // The locale whose case mapping goes with a double-byte code page.
 LCID localeOfCodePage(UINT codePage) {
     switch (codePage) {
-        case 932: return 0x0411;  // Japanese
-        case 949: return 0x0412;  // Korean
-        case 950: return 0x0404;  // Chinese, Taiwan
-        default: return 0x0804;   // Chinese, PRC (code page 936)
+        case 932:
+            return 0x0411;  // Japanese
+        case 949:
+            return 0x0412;  // Korean
+        case 950:
+            return 0x0404;  // Chinese, Taiwan
+        default:
+            return 0x0804;  // Chinese, PRC (code page 936)
     }
 }
 
@@ -44,7 +48,8 @@ std::uint16_t platformUpperPair(UINT codePage, LCID locale, unsigned char lead, 
     const int bytes = WideCharToMultiByte(codePage, 0, upper, 1, back, sizeof back, nullptr, &usedDefault);
     if (bytes < 1 || bytes > 2 || usedDefault) return own;
     wchar_t again[2];
-    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, back, bytes, again, 2) != 1 || again[0] != upper[0]) {
+    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, back, bytes, again, 2) != 1 ||
+        again[0] != upper[0]) {
         return own;
     }
     const auto first = static_cast<unsigned char>(back[0]);
@@ -64,8 +69,8 @@ void fillAnsiCodePage(CodePage& page) {
         page.leadByte[lead] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(lead)) != FALSE;
         if (!page.leadByte[lead]) continue;
         for (unsigned trail = 0; trail < 256; ++trail) {
-            page.pairUpper[lead << 8 | trail] =
-                platformUpperPair(codePage, locale, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+            page.pairUpper[lead << 8 | trail] = platformUpperPair(
+                codePage, locale, static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
         }
     }
 }

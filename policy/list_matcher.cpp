@@ -90,9 +90,8 @@ void FoldedTrie::build(const TextList& entries, const CodePage& codePage, bool r
 bool FoldedTrie::endsWithin(std::uint32_t node, std::size_t low, std::size_t high) const noexcept {
     const auto first = lengths_.begin() + lengthStart_[node];
     const auto last = lengths_.begin() + lengthStart_[node + 1];
-    const auto found = std::lower_bound(first, last, low, [](std::uint32_t length, std::size_t bound) {
-        return length < bound;
-    });
+    const auto found = std::lower_bound(
+        first, last, low, [](std::uint32_t length, std::size_t bound) { return length < bound; });
     return found != last && *found <= high;
 }
 
@@ -150,11 +149,13 @@ bool anySuffixMatches(const FoldedTrie& trie, std::string_view text, const CodeP
         } else if (pos + 1 == size) {
             node = FoldedTrie::kRoot;  // a lead byte that ends the text takes no part
         } else {
-            const std::uint16_t upper = codePage.pairUpper[(byte << 8) | static_cast<unsigned char>(text[pos + 1])];
+            const std::uint16_t upper =
+                codePage.pairUpper[(byte << 8) | static_cast<unsigned char>(text[pos + 1])];
             if (upper != 0 && after2 != FoldedTrie::kNone) node = trie.child(after2, upper);
         }
         const std::size_t length = size - pos;
-        if (node != FoldedTrie::kNone && trie.endsWithin(node, length, pos == 0 ? SIZE_MAX : length)) return true;
+        if (node != FoldedTrie::kNone && trie.endsWithin(node, length, pos == 0 ? SIZE_MAX : length))
+            return true;
         after2 = after1;
         after1 = node;
         if (after1 == FoldedTrie::kNone && after2 == FoldedTrie::kNone) return false;

@@ -28,8 +28,8 @@ bool isPolicyActive(const FilterSettings& settings) noexcept {
     return settings.authorizedRefererCount > 0 && settings.protectedSuffixCount > 0;
 }
 
-RequestOutcome decideRequest(const FilterSettings& settings, std::string_view referer,
-                             std::string_view url, const CodePage& codePage) noexcept {
+RequestOutcome decideRequest(const FilterSettings& settings, std::string_view referer, std::string_view url,
+                             const CodePage& codePage) noexcept {
     const CompiledLists& compiled = settings.compiled;
     if (compiled.codePage != &codePage) return decideRequestByScan(settings, referer, url, codePage);
     if (!isPolicyActive(settings) || url.empty()) return RequestOutcome::Pass;

@@ -21,8 +21,8 @@ bool isPolicyActive(const FilterSettings& settings) noexcept;
 // at the end of a non-empty URL gives Redirect when a target is set, else Refuse.
 // Compares in place: no allocation. With lists compiled for `codePage` the cost grows with
 // the texts' lengths only; otherwise every entry is compared in turn.
-RequestOutcome decideRequest(const FilterSettings& settings, std::string_view referer,
-                             std::string_view url, const CodePage& codePage) noexcept;
+RequestOutcome decideRequest(const FilterSettings& settings, std::string_view referer, std::string_view url,
+                             const CodePage& codePage) noexcept;
 
 // The same decision by comparing entry after entry, whatever is compiled.
 RequestOutcome decideRequestByScan(const FilterSettings& settings, std::string_view referer,

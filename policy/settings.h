@@ -28,7 +28,7 @@ struct FilterSettings {
 // matched as bytes, so the file must store them in code page 936.
 constexpr std::string_view kModuleFileName = "Quorvane.dll";
 constexpr std::string_view kSettingsFileName = "Quorvane.ini";
-constexpr const char* kSettingsSection = "\xC9\xE8\xD6\xC3";                     // 设置
+constexpr const char* kSettingsSection = "\xC9\xE8\xD6\xC3";                        // 设置
 constexpr const char* kAuthorizedReferersKey = "\xCA\xDA\xC8\xA8\xC0\xB4\xC2\xB7";  // 授权来路
 constexpr const char* kProtectedSuffixesKey = "\xCE\xC4\xBC\xFE\xC0\xE0\xD0\xCD";   // 文件类型
 constexpr const char* kRedirectTargetKey = "\xD6\xD8\xB6\xA8\xCF\xF2\xB5\xBD";      // 重定向到

@@ -26,8 +26,10 @@ namespace quorvane {
 namespace {
 
 TEST(DecisionAllocations, NoneOnAnyOutcome) {
-    const FilterSettings refuse = test::makeSettings({"http://ours/", "\xB0\xA1", ""}, {".jpg", "\xA3\xE1"}, "");
-    const FilterSettings foreign = test::makeSettings({"http://ours/", "http://partner/"}, {".jpg", ".zip"}, "");
+    const FilterSettings refuse =
+        test::makeSettings({"http://ours/", "\xB0\xA1", ""}, {".jpg", "\xA3\xE1"}, "");
+    const FilterSettings foreign =
+        test::makeSettings({"http://ours/", "http://partner/"}, {".jpg", ".zip"}, "");
     const FilterSettings redirect = test::makeSettings({"http://ours/"}, {".jpg"}, "/nolink.htm");
     const std::string longReferer(100000, 'x');
     struct Case {
@@ -35,9 +37,12 @@ TEST(DecisionAllocations, NoneOnAnyOutcome) {
         std::string_view referer, url;
     };
     const Case cases[] = {
-        {&refuse, "http://evil/", "/a.jpg"},   {&foreign, "http://evil/", "/a.JPG"},
-        {&foreign, "http://ours/p", "/a.jpg"}, {&foreign, longReferer, "/a.zip"},
-        {&redirect, "", "/a.jpg"},             {&foreign, "http://\xA6\xC1", "/\x81"},
+        {&refuse, "http://evil/", "/a.jpg"},
+        {&foreign, "http://evil/", "/a.JPG"},
+        {&foreign, "http://ours/p", "/a.jpg"},
+        {&foreign, longReferer, "/a.zip"},
+        {&redirect, "", "/a.jpg"},
+        {&foreign, "http://\xA6\xC1", "/\x81"},
     };
     for (const Case& c : cases) {
         for (const CodePage* page : {&codePage936(), &codePage1252()}) {

@@ -51,7 +51,8 @@ TEST(EqualsIgnoreCase, EverySingleByteAgainstItsAsciiFold) {
         for (int y = 1; y < 0x81; ++y) {
             const char a[] = {static_cast<char>(x), 0};
             const char b[] = {static_cast<char>(y), 0};
-            const bool want = asciiLower(static_cast<unsigned char>(x)) == asciiLower(static_cast<unsigned char>(y));
+            const bool want =
+                asciiLower(static_cast<unsigned char>(x)) == asciiLower(static_cast<unsigned char>(y));
             ASSERT_EQ(equalsIgnoreCase(a, b, codePage936()), want) << x << " " << y;
             ASSERT_EQ(equalsIgnoreCase(a, b, codePage1252()), want) << x << " " << y;
         }

@@ -49,9 +49,9 @@ TEST(Concurrency, ManyThreadsMixedRequests) {
                 server.variables["REMOTE_ADDR"] = "192.0.2." + std::to_string(t);
                 const isapi::DWORD status =
                     HttpFilterProc(&server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record);
-                const bool pageRight = r.status != isapi::SF_STATUS_REQ_FINISHED ||
-                                       server.written == test::kPageHead + "192.0.2." + std::to_string(t) +
-                                                             test::kPageTail;
+                const bool pageRight =
+                    r.status != isapi::SF_STATUS_REQ_FINISHED ||
+                    server.written == test::kPageHead + "192.0.2." + std::to_string(t) + test::kPageTail;
                 if (status != r.status || !pageRight) wrong.fetch_add(1);
             }
         });

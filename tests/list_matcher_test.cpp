@@ -77,9 +77,11 @@ TEST(FoldedTrie, TrickyCasesAgreeWithTheRule) {
         SCOPED_TRACE(c.name);
         for (const CodePage* page : {&codePage936(), &codePage1252()}) {
             const Compiled compiled(c.entries, *page);
-            EXPECT_EQ(anyPrefixMatches(compiled.prefixes, c.text, *page), prefixByRule(c.entries, c.text, *page))
+            EXPECT_EQ(anyPrefixMatches(compiled.prefixes, c.text, *page),
+                      prefixByRule(c.entries, c.text, *page))
                 << "prefix, code page " << page->number;
-            EXPECT_EQ(anySuffixMatches(compiled.suffixes, c.text, *page), suffixByRule(c.entries, c.text, *page))
+            EXPECT_EQ(anySuffixMatches(compiled.suffixes, c.text, *page),
+                      suffixByRule(c.entries, c.text, *page))
                 << "suffix, code page " << page->number;
         }
     }
@@ -88,7 +90,9 @@ TEST(FoldedTrie, TrickyCasesAgreeWithTheRule) {
 // Every text of up to four bytes and every entry of up to three over a small alphabet that
 // holds lead bytes, trail bytes, a pair that is not a character and letters in both cases.
 TEST(FoldedTrie, EverySmallEntryAndTextAgreeWithTheRule) {
-    const std::string alphabet = "aA\xA3\xE1\xC1" "0";
+    const std::string alphabet =
+        "aA\xA3\xE1\xC1"
+        "0";
     std::vector<std::string> words{""};
     for (std::size_t begin = 0, length = 1; length <= 4; ++length) {
         const std::size_t end = words.size();
@@ -103,9 +107,11 @@ TEST(FoldedTrie, EverySmallEntryAndTextAgreeWithTheRule) {
             const std::vector<std::string> entries{entry};
             const Compiled compiled(entries, *page);
             for (const std::string& text : words) {
-                ASSERT_EQ(anyPrefixMatches(compiled.prefixes, text, *page), prefixByRule(entries, text, *page))
+                ASSERT_EQ(anyPrefixMatches(compiled.prefixes, text, *page),
+                          prefixByRule(entries, text, *page))
                     << "prefix [" << entry << "] text [" << text << "] code page " << page->number;
-                ASSERT_EQ(anySuffixMatches(compiled.suffixes, text, *page), suffixByRule(entries, text, *page))
+                ASSERT_EQ(anySuffixMatches(compiled.suffixes, text, *page),
+                          suffixByRule(entries, text, *page))
                     << "suffix [" << entry << "] text [" << text << "] code page " << page->number;
             }
         }
@@ -114,13 +120,15 @@ TEST(FoldedTrie, EverySmallEntryAndTextAgreeWithTheRule) {
 
 TEST(DecideRequest, CompiledAndScannedAgreeAndFollowTheCodePageGiven) {
     const FilterSettings compiled936 = test::makeSettings({"http://\xA6\xC1/"}, {"\xA3\xE1.jpg"}, "");
-    const FilterSettings notCompiled = test::makeSettings({"http://\xA6\xC1/"}, {"\xA3\xE1.jpg"}, "", nullptr);
+    const FilterSettings notCompiled =
+        test::makeSettings({"http://\xA6\xC1/"}, {"\xA3\xE1.jpg"}, "", nullptr);
     EXPECT_EQ(compiled936.compiled.codePage, &codePage936());
     EXPECT_EQ(notCompiled.compiled.codePage, nullptr);
     const struct {
         const char* referer;
         const char* url;
-    } requests[] = {{"http://\xA6\xA1/x", "/\xA3\xC1.JPG"}, {"http://evil/", "/\xA3\xC1.JPG"}, {"", "/a.jpg"}};
+    } requests[] = {
+        {"http://\xA6\xA1/x", "/\xA3\xC1.JPG"}, {"http://evil/", "/\xA3\xC1.JPG"}, {"", "/a.jpg"}};
     for (const auto& r : requests) {
         SCOPED_TRACE(r.referer);
         for (const CodePage* page : {&codePage936(), &codePage1252()}) {

@@ -28,8 +28,8 @@ const PathCase kPathCases[] = {
     {"another module name", "C:\\server\\host.exe", "C:\\server\\host.exeQuorvane.ini"},
     {"empty path", "", "Quorvane.ini"},
     {"name shorter than the rest", "uorvane.dll", "uorvane.dllQuorvane.ini"},
-    {"two-byte character ending in Q keeps the name",
-     "D:\\\x81Quorvane.dll", "D:\\\x81Quorvane.dllQuorvane.ini"},
+    {"two-byte character ending in Q keeps the name", "D:\\\x81Quorvane.dll",
+     "D:\\\x81Quorvane.dllQuorvane.ini"},
     {"two-byte character before the name", "D:\\\xB0\xA1Quorvane.dll", "D:\\\xB0\xA1Quorvane.ini"},
     {"blanks only", "   ", "   Quorvane.ini"},
     {"Linux directory", "/srv/quorvane/", "/srv/quorvane/Quorvane.ini"},
@@ -144,9 +144,10 @@ TEST_F(SettingsFileTest, LongValueIsCutAt10239Bytes) {
 }
 
 TEST_F(SettingsFileTest, NamesStoredInUtf8FindNothing) {
-    writeSettings("[\xE8\xAE\xBE\xE7\xBD\xAE]\n"                                  // 设置
-                  "\xE6\x8E\x88\xE6\x9D\x83\xE6\x9D\xA5\xE8\xB7\xAF=http://a/\n"  // 授权来路
-                  "\xE6\x96\x87\xE4\xBB\xB6\xE7\xB1\xBB\xE5\x9E\x8B=.jpg\n");     // 文件类型
+    writeSettings(
+        "[\xE8\xAE\xBE\xE7\xBD\xAE]\n"                                  // 设置
+        "\xE6\x8E\x88\xE6\x9D\x83\xE6\x9D\xA5\xE8\xB7\xAF=http://a/\n"  // 授权来路
+        "\xE6\x96\x87\xE4\xBB\xB6\xE7\xB1\xBB\xE5\x9E\x8B=.jpg\n");     // 文件类型
     const FilterSettings settings = loaded();
     EXPECT_EQ(settings.authorizedRefererCount, 0);
     EXPECT_EQ(settings.protectedSuffixCount, 0);

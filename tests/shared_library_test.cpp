@@ -39,7 +39,8 @@ isapi::DWORD request(const Loaded& lib, const char* referer, const char* url, st
     server.headers["Referer:"] = referer;
     server.headers["Url"] = url;
     server.variables["REMOTE_ADDR"] = "127.0.0.1";
-    const isapi::DWORD status = lib.httpFilterProc(&server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record);
+    const isapi::DWORD status =
+        lib.httpFilterProc(&server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record);
     written = server.written;
     return status;
 }
@@ -70,14 +71,16 @@ TEST(SharedLibrary, LoadRegisterFilterUnloadCycles) {
         isapi::HTTP_FILTER_VERSION version{};
         version.dwServerFilterVersion = 0x80000;
         ASSERT_EQ(lib.getFilterVersion(&version), isapi::kTrue);
-        EXPECT_EQ(request(lib, "http://evil/", ("/a" + suffix).c_str(), written), isapi::SF_STATUS_REQ_FINISHED);
+        EXPECT_EQ(request(lib, "http://evil/", ("/a" + suffix).c_str(), written),
+                  isapi::SF_STATUS_REQ_FINISHED);
         EXPECT_EQ(written, test::kPageHead + "127.0.0.1" + test::kPageTail);
         EXPECT_EQ(request(lib, "http://ours/p", ("/a" + suffix).c_str(), written),
                   isapi::SF_STATUS_REQ_NEXT_NOTIFICATION);
         EXPECT_EQ(lib.terminateFilter(0), isapi::kTrue);
 
         ASSERT_EQ(dlclose(lib.handle), 0);
-        EXPECT_EQ(dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library must really unload";
+        EXPECT_EQ(dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr)
+            << "the library must really unload";
     }
 }
 

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
     if (module == nullptr) return 1;
     auto getFilterVersion = reinterpret_cast<GetFilterVersionFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "GetFilterVersion")));
-    auto httpFilterProc = reinterpret_cast<HttpFilterProcFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "HttpFilterProc")));
+    auto httpFilterProc =
+        reinterpret_cast<HttpFilterProcFn>(reinterpret_cast<void*>(GetProcAddress(module, "HttpFilterProc")));
     isapi::HTTP_FILTER_VERSION version{};
     version.dwServerFilterVersion = 0x00080000;
     getFilterVersion(&version);
@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
                 httpFilterProc(&server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record);
             }
         });
-        std::printf("HttpFilterProc, %s: %.2f us a call (median of 5 x %d)\n", r.name, batch / kCalls * 1e6, kCalls);
+        std::printf("HttpFilterProc, %s: %.2f us a call (median of 5 x %d)\n", r.name, batch / kCalls * 1e6,
+                    kCalls);
     }
     FreeLibrary(module);
     DeleteFileA(dll.c_str());

@@ -18,7 +18,8 @@ const char* setSettingsDirectory(cmd_parms* cmd, void* /*directoryConfig*/, cons
     // every virtual host.
     if (const char* error = ap_check_cmd_context(cmd, GLOBAL_ONLY)) return error;
     const char* resolved = ap_server_root_relative(cmd->pool, directory);
-    if (resolved == nullptr) return apr_pstrcat(cmd->pool, "QuorvaneSettingsDirectory: invalid path ", directory, nullptr);
+    if (resolved == nullptr)
+        return apr_pstrcat(cmd->pool, "QuorvaneSettingsDirectory: invalid path ", directory, nullptr);
     serverConfig(cmd->server).settingsDirectory = resolved;
     return nullptr;
 }

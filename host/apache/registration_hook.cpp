@@ -28,9 +28,10 @@ void reportMissingSettings(apr_pool_t* pool, server_rec* server, const char* dir
     if (directory != nullptr) {
         const apr_status_t status = apr_stat(&info, directory, APR_FINFO_TYPE, pool);
         if (status != APR_SUCCESS || info.filetype != APR_DIR) {
-            ap_log_error(APLOG_MARK, APLOG_ERR, status, server,
-                         "QuorvaneSettingsDirectory %s is not a directory: the filter lets every request pass",
-                         directory);
+            ap_log_error(
+                APLOG_MARK, APLOG_ERR, status, server,
+                "QuorvaneSettingsDirectory %s is not a directory: the filter lets every request pass",
+                directory);
             return;
         }
     }
@@ -38,11 +39,13 @@ void reportMissingSettings(apr_pool_t* pool, server_rec* server, const char* dir
     apr_status_t status = apr_stat(&info, path.cString(), APR_FINFO_TYPE, pool);
     if (status == APR_SUCCESS && info.filetype != APR_REG) {
         ap_log_error(APLOG_MARK, APLOG_ERR, 0, server,
-                     "the settings file %s is not a file: the filter lets every request pass", path.cString());
+                     "the settings file %s is not a file: the filter lets every request pass",
+                     path.cString());
         return;
     }
     apr_file_t* file = nullptr;
-    if (status == APR_SUCCESS) status = apr_file_open(&file, path.cString(), APR_FOPEN_READ, APR_OS_DEFAULT, pool);
+    if (status == APR_SUCCESS)
+        status = apr_file_open(&file, path.cString(), APR_FOPEN_READ, APR_OS_DEFAULT, pool);
     if (status != APR_SUCCESS) {
         ap_log_error(APLOG_MARK, APLOG_ERR, status, server,
                      "cannot read the settings file %s: the filter lets every request pass", path.cString());
@@ -66,7 +69,8 @@ apr_status_t terminateFilter(void* /*unused*/) {
 
 }  // namespace
 
-int registerFilterAtConfigLoad(apr_pool_t* pconf, apr_pool_t* /*plog*/, apr_pool_t* ptemp, server_rec* server) {
+int registerFilterAtConfigLoad(apr_pool_t* pconf, apr_pool_t* /*plog*/, apr_pool_t* ptemp,
+                               server_rec* server) {
     // Apache reads its configuration once on trial and unloads the module after it; the
     // load that serves comes next.
     if (ap_state_query(AP_SQ_MAIN_STATE) == AP_SQ_MS_CREATE_PRE_CONFIG) return OK;
@@ -85,12 +89,14 @@ int registerFilterAtConfigLoad(apr_pool_t* pconf, apr_pool_t* /*plog*/, apr_pool
         apr_pool_cleanup_register(pconf, nullptr, terminateFilter, apr_pool_cleanup_null);
 
         if (!accepted) {
-            ap_log_error(APLOG_MARK, APLOG_ERR, 0, server, "the filter refused to register: no request is filtered");
+            ap_log_error(APLOG_MARK, APLOG_ERR, 0, server,
+                         "the filter refused to register: no request is filtered");
         } else if (!isPolicyActive(moduleSettings())) {
-            ap_log_error(APLOG_MARK, APLOG_WARNING, 0, server,
-                         "the settings hold no authorized referers or no protected suffixes (section and keys are "
-                         "matched as code page 936 bytes; a file saved as UTF-8 finds none): the filter lets every "
-                         "request pass");
+            ap_log_error(
+                APLOG_MARK, APLOG_WARNING, 0, server,
+                "the settings hold no authorized referers or no protected suffixes (section and keys are "
+                "matched as code page 936 bytes; a file saved as UTF-8 finds none): the filter lets every "
+                "request pass");
         }
     } catch (...) {
         // Out of memory while registering: Apache keeps serving, unfiltered.

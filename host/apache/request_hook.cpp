@@ -12,7 +12,8 @@ int filterRequest(request_rec* request) {
     if (!filtersRequests(serverConfig(request->server))) return DECLINED;
 
     FilterCall call(request);
-    const isapi::DWORD status = HttpFilterProc(&call.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &call.headers);
+    const isapi::DWORD status =
+        HttpFilterProc(&call.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &call.headers);
     if (status != isapi::SF_STATUS_REQ_FINISHED) return DECLINED;
     endRequestAnsweredByFilter(request);
     return DONE;

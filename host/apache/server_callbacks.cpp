@@ -99,8 +99,8 @@ BOOL QUORVANE_WINAPI writeClient(HTTP_FILTER_CONTEXT* pfc, void* buffer, DWORD* 
     // line and headers first. The heap bucket copies: the caller frees its buffer on return.
     conn_rec* c = r->connection;
     apr_bucket_brigade* brigade = apr_brigade_create(r->pool, c->bucket_alloc);
-    APR_BRIGADE_INSERT_TAIL(brigade, apr_bucket_heap_create(static_cast<const char*>(buffer), *bytes, nullptr,
-                                                            c->bucket_alloc));
+    APR_BRIGADE_INSERT_TAIL(
+        brigade, apr_bucket_heap_create(static_cast<const char*>(buffer), *bytes, nullptr, c->bucket_alloc));
     APR_BRIGADE_INSERT_TAIL(brigade, apr_bucket_flush_create(c->bucket_alloc));
     const apr_status_t status = ap_pass_brigade(c->output_filters, brigade);
     apr_brigade_destroy(brigade);

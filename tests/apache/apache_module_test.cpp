@@ -62,7 +62,8 @@ TEST(ApacheModule, AnswersEachRequestAsTheSettingsSay) {
 
     const std::string longForeign = "http://elsewhere.example/" + std::string(8000, 'x');
     const RequestRow rows[] = {
-        {"authorized referer gets the file", getRequest("/img/photo.jpg", kAuthorized), served("img/photo.jpg")},
+        {"authorized referer gets the file", getRequest("/img/photo.jpg", kAuthorized),
+         served("img/photo.jpg")},
         {"authorized prefix in upper case", getRequest("/img/photo.jpg", "HTTP://OURS.EXAMPLE/g.html"),
          served("img/photo.jpg")},
         {"second authorized prefix", getRequest("/files/sample.zip", "https://ours.example/"),
@@ -92,7 +93,8 @@ TEST(ApacheModule, AnswersEachRequestAsTheSettingsSay) {
         refusals += row.expect.file == nullptr;
     }
     EXPECT_EQ(countLines(server.accessLog(), "\" 200 88 /"), refusals)
-        << "each refusal is logged with the page's bytes:\n" << server.accessLog();
+        << "each refusal is logged with the page's bytes:\n"
+        << server.accessLog();
 }
 
 TEST(ApacheModule, KeepAliveCarriesPassesAndTheRefusalClosesTheConnection) {
@@ -128,8 +130,8 @@ TEST(ApacheModule, RedirectServesTheTargetAtTheClientsUrl) {
     const RedirectRow rows[] = {
         {"target with its own query string", "/substitute.gif?from=quorvane", "substitute.gif",
          "/substitute.gif?from=quorvane"},
-        {"target of a protected type is served, not judged again", "/img/substitute.jpg", "img/substitute.jpg",
-         "/img/substitute.jpg"},
+        {"target of a protected type is served, not judged again", "/img/substitute.jpg",
+         "img/substitute.jpg", "/img/substitute.jpg"},
     };
     for (const RedirectRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -140,7 +142,8 @@ TEST(ApacheModule, RedirectServesTheTargetAtTheClientsUrl) {
         const HttpResponse redirected = fetch(server.port(), getRequest("/img/photo.jpg", kForeign));
         EXPECT_EQ(redirected.status, 200) << "the client keeps its URL: no redirect status";
         EXPECT_EQ(redirected.body, siteFile(row.served));
-        expectAnswer(fetch(server.port(), getRequest("/img/photo.jpg", kAuthorized)), served("img/photo.jpg"));
+        expectAnswer(fetch(server.port(), getRequest("/img/photo.jpg", kAuthorized)),
+                     served("img/photo.jpg"));
         EXPECT_EQ(countLines(server.accessLog(), std::string("\"GET /img/photo.jpg HTTP/1.1\" 200 ") +
                                                      std::to_string(siteFile(row.served).size()) + " " +
                                                      row.loggedPath),
@@ -189,16 +192,18 @@ TEST(ApacheModule, ModuleExportsOnlyItsRecord) {
     ASSERT_EQ(nm.status, 0) << nm.err;
     std::vector<std::string> names;
     std::istringstream lines(nm.out);
-    for (std::string address, type, name; lines >> address >> type >> name;) names.push_back(type + " " + name);
+    for (std::string address, type, name; lines >> address >> type >> name;)
+        names.push_back(type + " " + name);
     EXPECT_EQ(names, std::vector<std::string>{"D quorvane_module"}) << nm.out;
 }
 
 TEST(ApacheModule, FilterSwitchesPerVirtualHost) {
     const std::string file = settings(".jpg");
-    ApacheServer server({.settings = file.c_str(),
-                         .config = "QuorvaneFilter Off\n"
-                                   "<VirtualHost *>\n  ServerName inherits.example\n</VirtualHost>\n"
-                                   "<VirtualHost *>\n  ServerName on.example\n  QuorvaneFilter On\n</VirtualHost>\n"});
+    ApacheServer server(
+        {.settings = file.c_str(),
+         .config = "QuorvaneFilter Off\n"
+                   "<VirtualHost *>\n  ServerName inherits.example\n</VirtualHost>\n"
+                   "<VirtualHost *>\n  ServerName on.example\n  QuorvaneFilter On\n</VirtualHost>\n"});
     ASSERT_SERVING(server);
     expectAnswer(fetch(server.port(), getRequest("/img/photo.jpg", kForeign, "on.example")), kPageExpected);
     expectAnswer(fetch(server.port(), getRequest("/img/photo.jpg", kForeign, "inherits.example")),
@@ -207,8 +212,8 @@ TEST(ApacheModule, FilterSwitchesPerVirtualHost) {
 
 TEST(ApacheModule, SettingsDirectoryIsOneForTheWholeServer) {
     std::string output;
-    EXPECT_NE(checkConfiguration({.config = "<VirtualHost *>\n  QuorvaneSettingsDirectory /tmp\n</VirtualHost>\n"},
-                                 output),
+    EXPECT_NE(checkConfiguration(
+                  {.config = "<VirtualHost *>\n  QuorvaneSettingsDirectory /tmp\n</VirtualHost>\n"}, output),
               0);
     EXPECT_NE(output.find("QuorvaneSettingsDirectory cannot occur within <VirtualHost>"), std::string::npos)
         << output;
@@ -222,18 +227,22 @@ struct MisconfigurationRow {
 
 TEST(ApacheModule, UnusableSettingsAreReportedOnceAndEveryRequestPasses) {
     // The section and keys stored in UTF-8 rather than code page 936 match nothing.
-    const std::string utf8 = "[\xE8\xAE\xBE\xE7\xBD\xAE]\r\n"
-                             "\xE6\x8E\x88\xE6\x9D\x83\xE6\x9D\xA5\xE8\xB7\xAF=http://ours.example/\r\n"
-                             "\xE6\x96\x87\xE4\xBB\xB6\xE7\xB1\xBB\xE5\x9E\x8B=.jpg\r\n";
+    const std::string utf8 =
+        "[\xE8\xAE\xBE\xE7\xBD\xAE]\r\n"
+        "\xE6\x8E\x88\xE6\x9D\x83\xE6\x9D\xA5\xE8\xB7\xAF=http://ours.example/\r\n"
+        "\xE6\x96\x87\xE4\xBB\xB6\xE7\xB1\xBB\xE5\x9E\x8B=.jpg\r\n";
     TempDir holdsDirectory;
     std::filesystem::create_directory(holdsDirectory.file("Quorvane.ini"));
     const MisconfigurationRow rows[] = {
-        {"settings directory does not exist", {.config = "QuorvaneSettingsDirectory /nonexistent/quorvane"},
+        {"settings directory does not exist",
+         {.config = "QuorvaneSettingsDirectory /nonexistent/quorvane"},
          "QuorvaneSettingsDirectory /nonexistent/quorvane is not a directory"},
         {"no settings file beside the module", {}, "cannot read the settings file"},
-        {"settings file is a directory", {.config = "QuorvaneSettingsDirectory " + holdsDirectory.path()},
+        {"settings file is a directory",
+         {.config = "QuorvaneSettingsDirectory " + holdsDirectory.path()},
          "is not a file"},
-        {"section and keys in UTF-8", {.settings = utf8.c_str()},
+        {"section and keys in UTF-8",
+         {.settings = utf8.c_str()},
          "hold no authorized referers or no protected suffixes"},
     };
     for (const MisconfigurationRow& row : rows) {
@@ -258,8 +267,9 @@ TEST(ApacheModule, ConcurrentClientsUnderTheWorkerMpm) {
                 const bool foreign = (i + client) % 2 == 0;
                 const HttpResponse response =
                     fetch(server.port(), getRequest("/img/photo.jpg", foreign ? kForeign : kAuthorized));
-                const bool right = foreign ? response.raw == kPage
-                                           : response.status == 200 && response.body == siteFile("img/photo.jpg");
+                const bool right = foreign
+                                       ? response.raw == kPage
+                                       : response.status == 200 && response.body == siteFile("img/photo.jpg");
                 wrong += right ? 0 : 1;
             }
         });

@@ -66,24 +66,30 @@ std::string prepareServerRoot(const TempDir& root, const ApacheSetup& setup, int
     fs::copy_file(QUORVANE_MODULE, root.file("mod_quorvane.so"));
     if (setup.settings != nullptr) root.write("Quorvane.ini", setup.settings);
 
-    std::string config = "ServerRoot \"@ROOT@\"\n"
-                         "Listen 127.0.0.1:" + std::to_string(port) + "\n"
-                         "ServerName 127.0.0.1\n"
-                         "PidFile \"@ROOT@/run/httpd.pid\"\n"
-                         "DefaultRuntimeDir \"@ROOT@/run\"\n"
-                         "Mutex default:@ROOT@/run\n"
-                         "ErrorLog \"@ROOT@/logs/error.log\"\n"
-                         "LogLevel notice\n"
-                         // One child, and no more spawned while idle: the children of a
-                         // configuration are then known once it serves.
-                         "StartServers 1\nMinSpareThreads 1\n"
-                         "LoadModule mpm_" + setup.mpm + "_module " QUORVANE_HTTPD_MODULES "/mod_mpm_" + setup.mpm + ".so\n"
-                         "LoadModule authz_core_module " QUORVANE_HTTPD_MODULES "/mod_authz_core.so\n"
-                         "LoadModule quorvane_module \"@ROOT@/mod_quorvane.so\"\n"
-                         "LogFormat \"\\\"%r\\\" %>s %b %U%q\" quorvane\n"
-                         "CustomLog \"@ROOT@/logs/access.log\" quorvane\n"
-                         "DocumentRoot \"@ROOT@/htdocs\"\n"
-                         "<Directory \"@ROOT@/htdocs\">\n  Require all granted\n</Directory>\n";
+    std::string config =
+        "ServerRoot \"@ROOT@\"\n"
+        "Listen 127.0.0.1:" +
+        std::to_string(port) +
+        "\n"
+        "ServerName 127.0.0.1\n"
+        "PidFile \"@ROOT@/run/httpd.pid\"\n"
+        "DefaultRuntimeDir \"@ROOT@/run\"\n"
+        "Mutex default:@ROOT@/run\n"
+        "ErrorLog \"@ROOT@/logs/error.log\"\n"
+        "LogLevel notice\n"
+        // One child, and no more spawned while idle: the children of a
+        // configuration are then known once it serves.
+        "StartServers 1\nMinSpareThreads 1\n"
+        "LoadModule mpm_" +
+        setup.mpm + "_module " QUORVANE_HTTPD_MODULES "/mod_mpm_" + setup.mpm +
+        ".so\n"
+        "LoadModule authz_core_module " QUORVANE_HTTPD_MODULES
+        "/mod_authz_core.so\n"
+        "LoadModule quorvane_module \"@ROOT@/mod_quorvane.so\"\n"
+        "LogFormat \"\\\"%r\\\" %>s %b %U%q\" quorvane\n"
+        "CustomLog \"@ROOT@/logs/access.log\" quorvane\n"
+        "DocumentRoot \"@ROOT@/htdocs\"\n"
+        "<Directory \"@ROOT@/htdocs\">\n  Require all granted\n</Directory>\n";
     if (::geteuid() == 0) config += "User nobody\nGroup nogroup\n";
     config += setup.config + "\n";
     replaceAll(config, "@ROOT@", dir);
@@ -135,7 +141,8 @@ int waitForExit(pid_t pid, std::chrono::milliseconds limit) {
 
 // The processes `pid` has forked and not yet reaped.
 std::vector<pid_t> childrenOf(pid_t pid) {
-    std::istringstream list(readText("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children"));
+    std::istringstream list(
+        readText("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children"));
     std::vector<pid_t> children;
     for (pid_t child; list >> child;) children.push_back(child);
     return children;

@@ -9,10 +9,10 @@
 namespace quorvane::test {
 
 struct HttpResponse {
-    std::string raw;         // every byte received for this response
-    int status = 0;          // 0 when the bytes hold no status line
-    std::string body;        // after the headers; the whole of raw when there is no status line
-    bool closed = false;     // the server closed the connection after it
+    std::string raw;      // every byte received for this response
+    int status = 0;       // 0 when the bytes hold no status line
+    std::string body;     // after the headers; the whole of raw when there is no status line
+    bool closed = false;  // the server closed the connection after it
 };
 
 // One connection to 127.0.0.1:port. Every read gives up after `timeout`.

@@ -9,7 +9,9 @@ namespace {
 using isapi::BOOL;
 using isapi::DWORD;
 
-FakeServer& serverOf(isapi::HTTP_FILTER_CONTEXT* pfc) { return *static_cast<FakeServer*>(pfc->ServerContext); }
+FakeServer& serverOf(isapi::HTTP_FILTER_CONTEXT* pfc) {
+    return *static_cast<FakeServer*>(pfc->ServerContext);
+}
 
 BOOL answerRead(FakeServer& server, const std::map<std::string, std::string>& values, const char* callback,
                 char* name, void* buffer, DWORD* size) {
@@ -21,11 +23,20 @@ BOOL answerRead(FakeServer& server, const std::map<std::string, std::string>& va
     const auto needed = static_cast<DWORD>(value.size() + 1);
     if (buffer == nullptr) {
         switch (how) {
-            case Misbehaviour::LeaveSizeZero: return isapi::kTrue;
-            case Misbehaviour::ReportLargerSize: *size = needed + 10; break;
-            case Misbehaviour::NoZeroByte: *size = needed - 1; break;
-            case Misbehaviour::NegativeSize: *size = 0x80000000u; return isapi::kTrue;
-            default: *size = needed; break;
+            case Misbehaviour::LeaveSizeZero:
+                return isapi::kTrue;
+            case Misbehaviour::ReportLargerSize:
+                *size = needed + 10;
+                break;
+            case Misbehaviour::NoZeroByte:
+                *size = needed - 1;
+                break;
+            case Misbehaviour::NegativeSize:
+                *size = 0x80000000u;
+                return isapi::kTrue;
+            default:
+                *size = needed;
+                break;
         }
         return isapi::kFalse;  // as a real server: no buffer is "insufficient buffer"
     }
@@ -48,7 +59,8 @@ BOOL QUORVANE_WINAPI getHeader(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, void
     return answerRead(server, server.headers, "GetHeader", name, buffer, size);
 }
 
-BOOL QUORVANE_WINAPI getServerVariable(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, void* buffer, DWORD* size) {
+BOOL QUORVANE_WINAPI getServerVariable(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, void* buffer,
+                                       DWORD* size) {
     FakeServer& server = serverOf(pfc);
     return answerRead(server, server.variables, "GetServerVariable", name, buffer, size);
 }
@@ -60,7 +72,8 @@ BOOL QUORVANE_WINAPI setHeader(isapi::HTTP_FILTER_CONTEXT* pfc, char* name, char
     return server.setHeaderResult;
 }
 
-BOOL QUORVANE_WINAPI writeClient(isapi::HTTP_FILTER_CONTEXT* pfc, void* buffer, DWORD* bytes, DWORD /*reserved*/) {
+BOOL QUORVANE_WINAPI writeClient(isapi::HTTP_FILTER_CONTEXT* pfc, void* buffer, DWORD* bytes,
+                                 DWORD /*reserved*/) {
     FakeServer& server = serverOf(pfc);
     const std::string data(static_cast<const char*>(buffer), *bytes);
     server.calls.push_back({"WriteClient", "", buffer != nullptr, *bytes, data});

@@ -14,11 +14,11 @@ namespace quorvane::test {
 // Ways the server may answer a read of one name.
 enum class Misbehaviour {
     None,
-    FailSecondCall,      // reports the size, then answers FALSE
-    LeaveSizeZero,       // first call leaves the size at 0, second answers TRUE
-    ReportLargerSize,    // reports 10 bytes more than the value needs
-    NoZeroByte,          // reports the value's length and fills the buffer without a zero
-    NegativeSize,        // reports 0x80000000 as the size
+    FailSecondCall,    // reports the size, then answers FALSE
+    LeaveSizeZero,     // first call leaves the size at 0, second answers TRUE
+    ReportLargerSize,  // reports 10 bytes more than the value needs
+    NoZeroByte,        // reports the value's length and fills the buffer without a zero
+    NegativeSize,      // reports 0x80000000 as the size
 };
 
 struct RecordedCall {

@@ -21,7 +21,8 @@ constexpr const char* kReadsBoth = "GetHeader Referer:, GetHeader Referer:, GetH
 constexpr const char* kRefuses =
     "GetHeader Referer:, GetHeader Referer:, GetHeader Url, GetHeader Url, "
     "GetServerVariable REMOTE_ADDR, GetServerVariable REMOTE_ADDR, WriteClient";
-constexpr const char* kRedirects = "GetHeader Referer:, GetHeader Referer:, GetHeader Url, GetHeader Url, SetHeader Url";
+constexpr const char* kRedirects =
+    "GetHeader Referer:, GetHeader Referer:, GetHeader Url, GetHeader Url, SetHeader Url";
 
 struct RequestCase {
     const char* name;
@@ -38,8 +39,8 @@ struct RequestCase {
     // What must happen.
     isapi::DWORD status;
     const char* calls;
-    const char* setUrl;       // value given to SetHeader, or nullptr
-    const char* pageAddress;  // the address the page must hold, or nullptr for no page
+    const char* setUrl;             // value given to SetHeader, or nullptr
+    const char* pageAddress;        // the address the page must hold, or nullptr for no page
     bool needsCodePage936 = false;  // the outcome holds under code page 936 only
 };
 
@@ -61,8 +62,8 @@ inline const RequestCase kRequestCases[] = {
      Misbehaviour::None, kNext, kReadsBoth, nullptr, nullptr},
     {"foreign referer is refused", kOurs, ".jpg|.zip", "", "http://evil/", "/a.JPG", "192.0.2.7", kPreproc,
      Misbehaviour::None, kFinished, kRefuses, nullptr, "192.0.2.7"},
-    {"no referer is refused", kOurs, ".jpg", "", nullptr, "/a.jpg", "2001:db8::1", kPreproc, Misbehaviour::None,
-     kFinished, kRefuses, nullptr, "2001:db8::1"},
+    {"no referer is refused", kOurs, ".jpg", "", nullptr, "/a.jpg", "2001:db8::1", kPreproc,
+     Misbehaviour::None, kFinished, kRefuses, nullptr, "2001:db8::1"},
     {"no address leaves the bold tags empty", kOurs, ".jpg", "", "http://evil/", "/a.jpg", nullptr, kPreproc,
      Misbehaviour::None, kFinished, kRefuses, nullptr, ""},
     {"redirect target rewrites the url", kOurs, ".jpg", "/nolink.htm", "http://evil/", "/a.jpg", "192.0.2.7",
@@ -73,14 +74,14 @@ inline const RequestCase kRequestCases[] = {
      Misbehaviour::None, kNext, kReadsBoth, nullptr, nullptr},
     {"fullwidth letters fold under 936", kOurs, "\xA3\xE1", "", "http://evil/", "/\xA3\xC1", "192.0.2.7",
      kPreproc, Misbehaviour::None, kFinished, kRefuses, nullptr, "192.0.2.7", true},
-    {"failed second reads: empty url passes", kOurs, ".jpg", "", "http://ours.example/", "/a.jpg", "192.0.2.7",
-     kPreproc, Misbehaviour::FailSecondCall, kNext, kReadsBoth, nullptr, nullptr},
+    {"failed second reads: empty url passes", kOurs, ".jpg", "", "http://ours.example/", "/a.jpg",
+     "192.0.2.7", kPreproc, Misbehaviour::FailSecondCall, kNext, kReadsBoth, nullptr, nullptr},
     {"size left at 0 reads as empty", kOurs, ".jpg", "", "http://ours.example/", "/a.jpg", "192.0.2.7",
      kPreproc, Misbehaviour::LeaveSizeZero, kNext, kReadsBoth, nullptr, nullptr},
-    {"negative size reads as empty", kOurs, ".jpg", "", "http://ours.example/", "/a.jpg", "192.0.2.7", kPreproc,
-     Misbehaviour::NegativeSize, kNext, kReadsBoth, nullptr, nullptr},
-    {"larger size: value ends at its zero", kOurs, ".jpg", "", "http://evil/", "/a.jpg", "192.0.2.7", kPreproc,
-     Misbehaviour::ReportLargerSize, kFinished, kRefuses, nullptr, "192.0.2.7"},
+    {"negative size reads as empty", kOurs, ".jpg", "", "http://ours.example/", "/a.jpg", "192.0.2.7",
+     kPreproc, Misbehaviour::NegativeSize, kNext, kReadsBoth, nullptr, nullptr},
+    {"larger size: value ends at its zero", kOurs, ".jpg", "", "http://evil/", "/a.jpg", "192.0.2.7",
+     kPreproc, Misbehaviour::ReportLargerSize, kFinished, kRefuses, nullptr, "192.0.2.7"},
     {"no zero byte: value ends at the buffer", kOurs, ".jpg", "", "http://evil/", "/a.jpg", "192.0.2.7",
      kPreproc, Misbehaviour::NoZeroByte, kFinished, kRefuses, nullptr, "192.0.2.7"},
     {"larger size keeps an authorized referer", kOurs, ".jpg", "", "http://ours.example/x", "/a.jpg",

@@ -28,7 +28,9 @@ struct StaticServer {
     StaticServer(const StaticServer&) = delete;
     StaticServer& operator=(const StaticServer&) = delete;
 
-    static StaticServer& of(isapi::HTTP_FILTER_CONTEXT* pfc) { return *static_cast<StaticServer*>(pfc->ServerContext); }
+    static StaticServer& of(isapi::HTTP_FILTER_CONTEXT* pfc) {
+        return *static_cast<StaticServer*>(pfc->ServerContext);
+    }
 
     static isapi::BOOL answer(const char* value, void* buffer, isapi::DWORD* size) {
         if (value == nullptr) return isapi::kFalse;
@@ -53,8 +55,8 @@ struct StaticServer {
         of(pfc).urlWasSet = true;
         return isapi::kTrue;
     }
-    static isapi::BOOL QUORVANE_WINAPI writeClient(isapi::HTTP_FILTER_CONTEXT* pfc, void*, isapi::DWORD* bytes,
-                                                   isapi::DWORD) {
+    static isapi::BOOL QUORVANE_WINAPI writeClient(isapi::HTTP_FILTER_CONTEXT* pfc, void*,
+                                                   isapi::DWORD* bytes, isapi::DWORD) {
         of(pfc).bytesWritten += *bytes;
         return isapi::kTrue;
     }

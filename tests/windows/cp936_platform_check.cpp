@@ -63,7 +63,8 @@ void checkBytesToUnicode(Checks& checks) {
         const unsigned platform = platformUnit(&one, 1);
         const unsigned ours = cp936ByteToUnicode(static_cast<unsigned char>(byte));
         // A zero byte converts to U+0000, which both sides give as 0.
-        singles.compare(platform == ours, "byte " + code(byte) + ": platform " + code(platform) + ", ours " + code(ours));
+        singles.compare(platform == ours,
+                        "byte " + code(byte) + ": platform " + code(platform) + ", ours " + code(ours));
     }
     singles.report(checks);
 
@@ -72,9 +73,10 @@ void checkBytesToUnicode(Checks& checks) {
         for (unsigned trail = 0; trail < 256; ++trail) {
             const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
             const unsigned platform = platformUnit(pair, 2);
-            const unsigned ours = cp936PairToUnicode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-            pairs.compare(platform == ours, "pair " + code(lead << 8 | trail) + ": platform " + code(platform) +
-                                                ", ours " + code(ours));
+            const unsigned ours =
+                cp936PairToUnicode(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+            pairs.compare(platform == ours, "pair " + code(lead << 8 | trail) + ": platform " +
+                                                code(platform) + ", ours " + code(ours));
         }
     }
     pairs.report(checks);
@@ -115,17 +117,17 @@ void checkCaseMapping(Checks& checks) {
     Differences leads("lead bytes");
     for (unsigned byte = 0; byte < 256; ++byte) {
         leads.compare(platform.leadByte[byte] == ours.leadByte[byte],
-                      "byte " + code(byte) + ": platform " + std::to_string(platform.leadByte[byte]) + ", ours " +
-                          std::to_string(ours.leadByte[byte]));
+                      "byte " + code(byte) + ": platform " + std::to_string(platform.leadByte[byte]) +
+                          ", ours " + std::to_string(ours.leadByte[byte]));
     }
     leads.report(checks);
 
     Differences upper("upper-case forms");
     int changed = 0;
     for (unsigned pair = 0x8100; pair <= 0xFEFF; ++pair) {
-        upper.compare(platform.pairUpper[pair] == ours.pairUpper[pair], "pair " + code(pair) + ": platform " +
-                                                                            code(platform.pairUpper[pair]) +
-                                                                            ", ours " + code(ours.pairUpper[pair]));
+        upper.compare(platform.pairUpper[pair] == ours.pairUpper[pair],
+                      "pair " + code(pair) + ": platform " + code(platform.pairUpper[pair]) + ", ours " +
+                          code(ours.pairUpper[pair]));
         changed += platform.pairUpper[pair] != 0 && platform.pairUpper[pair] != pair;
     }
     upper.report(checks);

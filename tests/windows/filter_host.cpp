@@ -52,7 +52,9 @@ public:
     LoadedFilter(const LoadedFilter&) = delete;
     LoadedFilter& operator=(const LoadedFilter&) = delete;
 
-    bool ready() const { return getFilterVersion != nullptr && httpFilterProc != nullptr && terminateFilter != nullptr; }
+    bool ready() const {
+        return getFilterVersion != nullptr && httpFilterProc != nullptr && terminateFilter != nullptr;
+    }
 
     isapi::BOOL registerFilter(DWORD serverVersion = kServerVersion) {
         isapi::HTTP_FILTER_VERSION version{};
@@ -125,11 +127,13 @@ void checkExports(Checks& checks) {
     TempDir dir;
     const int threadsBefore = threadCount();
     LoadedFilter filter(dir.path());
-    if (!checks.expect(filter.ready(), "exports: GetFilterVersion, HttpFilterProc, TerminateFilter by name")) return;
+    if (!checks.expect(filter.ready(), "exports: GetFilterVersion, HttpFilterProc, TerminateFilter by name"))
+        return;
     const char* const inOrder[] = {"GetFilterVersion", "HttpFilterProc", "TerminateFilter"};
     for (int ordinal = 1; ordinal <= 3; ++ordinal) {
-        checks.expect(filter.exportAddress(MAKEINTRESOURCEA(ordinal)) == filter.exportAddress(inOrder[ordinal - 1]),
-                      std::string("exports: ordinal ") + std::to_string(ordinal) + " is " + inOrder[ordinal - 1]);
+        checks.expect(
+            filter.exportAddress(MAKEINTRESOURCEA(ordinal)) == filter.exportAddress(inOrder[ordinal - 1]),
+            std::string("exports: ordinal ") + std::to_string(ordinal) + " is " + inOrder[ordinal - 1]);
     }
     checks.expect(filter.exportAddress(MAKEINTRESOURCEA(4)) == nullptr, "exports: no ordinal 4");
     checks.expect(GetModuleHandleA("QUORVANE.DLL") == filter.module, "exports: the module is Quorvane.dll");
@@ -179,7 +183,8 @@ void checkRegistration(Checks& checks) {
         // Refused or not, the settings were loaded: a foreign request is refused.
         FakeServer server;
         loadForeignRequest(server);
-        checks.expectNumber(filter.request(server), isapi::SF_STATUS_REQ_FINISHED, name + ": settings loaded");
+        checks.expectNumber(filter.request(server), isapi::SF_STATUS_REQ_FINISHED,
+                            name + ": settings loaded");
     }
 }
 
@@ -200,7 +205,8 @@ void checkRequestCases(Checks& checks) {
         const std::string page = c.pageAddress == nullptr ? "" : kPageHead + c.pageAddress + kPageTail;
         checks.expectBytes(server.written, page, name + ": bytes written");
         if (c.pageAddress != nullptr && !server.calls.empty()) {
-            checks.expectNumber(server.calls.back().size, 79 + std::strlen(c.pageAddress), name + ": byte count");
+            checks.expectNumber(server.calls.back().size, 79 + std::strlen(c.pageAddress),
+                                name + ": byte count");
         }
     }
 }
@@ -222,7 +228,8 @@ void checkCodePageCases(Checks& checks) {
         {"Greek alpha matches ALPHA", kReferers, "\xA6\xC1", "http://evil/", "/\xA6\xA1", refuse, pass},
         {"Cyrillic a matches A", kReferers, "\xA7\xD1", "http://evil/", "/\xA7\xA1", refuse, pass},
         {"small roman one matches ONE", kReferers, "\xA2\xA1", "http://evil/", "/\xA2\xF1", refuse, pass},
-        {"a trail byte a is not folded alone", kReferers, "\x81\x61", "http://evil/", "/\x81\x41", pass, refuse},
+        {"a trail byte a is not folded alone", kReferers, "\x81\x61", "http://evil/", "/\x81\x41", pass,
+         refuse},
         {"A8BB and A8BD stay different", kReferers, "\xA8\xBB", "http://evil/", "/\xA8\xBD", pass, pass},
         {"A8BE and A8C0 stay different", kReferers, "\xA8\xBE", "http://evil/", "/\xA8\xC0", pass, pass},
         {"A8BB matches itself", kReferers, "\xA8\xBB", "http://evil/", "/\xA8\xBB", refuse, refuse},
@@ -260,8 +267,8 @@ void checkValueCutInsidePair(Checks& checks) {
         FakeServer server;
         loadForeignRequest(server);
         filter.request(server);
-        checks.expectBytes(server.setUrl, target, "value cut inside a pair: no stray byte, load " +
-                                                       std::to_string(attempt + 1));
+        checks.expectBytes(server.setUrl, target,
+                           "value cut inside a pair: no stray byte, load " + std::to_string(attempt + 1));
     }
 }
 
@@ -299,9 +306,10 @@ struct ThreadWork {
         server.variables["REMOTE_ADDR"] = address;
         const DWORD status =
             work.httpFilterProc(&server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record);
-        const bool right = foreign ? status == isapi::SF_STATUS_REQ_FINISHED &&
-                                         server.written == kPageHead + address + kPageTail
-                                   : status == isapi::SF_STATUS_REQ_NEXT_NOTIFICATION && server.written.empty();
+        const bool right =
+            foreign
+                ? status == isapi::SF_STATUS_REQ_FINISHED && server.written == kPageHead + address + kPageTail
+                : status == isapi::SF_STATUS_REQ_NEXT_NOTIFICATION && server.written.empty();
         work.failures += !right;
     }
     return 0;
@@ -327,7 +335,8 @@ void checkThreads(Checks& checks) {
     checks.expectNumber(static_cast<unsigned long>(started), kThreads, "threads: all started");
     if (started == 0) return;
     const ::DWORD waited = WaitForMultipleObjects(static_cast<::DWORD>(started), threads, TRUE, 120000);
-    checks.expect(waited != WAIT_TIMEOUT && waited != WAIT_FAILED, "threads: all finished within two minutes");
+    checks.expect(waited != WAIT_TIMEOUT && waited != WAIT_FAILED,
+                  "threads: all finished within two minutes");
     for (int t = 0; t < started; ++t) {
         checks.expectNumber(static_cast<unsigned long>(work[t].failures), 0,
                             "threads: thread " + std::to_string(t + 1) + " wrong outcomes of 400");
@@ -391,10 +400,12 @@ void checkUnusualDirectories(Checks& checks) {
     for (const auto& c : cases) {
         const std::string name = std::string("directory: ") + c.name;
         const std::string directory = base.path() + "\\" + c.directory;
-        if (!checks.expect(CreateDirectoryA(directory.c_str(), nullptr) != FALSE, name + ": created")) continue;
+        if (!checks.expect(CreateDirectoryA(directory.c_str(), nullptr) != FALSE, name + ": created"))
+            continue;
         const std::string settings = settingsFileBytes(kReferers, kSuffixes, "");
         const std::string iniPath = directory + "\\Quorvane.ini";
-        const HANDLE file = CreateFileA(iniPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const HANDLE file =
+            CreateFileA(iniPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ::DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) {
             WriteFile(file, settings.data(), static_cast<::DWORD>(settings.size()), &written, nullptr);

@@ -22,16 +22,40 @@ constexpr std::size_t kBufferSize = 10240;
 // The names the corpus uses, and some it does not.
 const char* const kSections[] = {
     "\xC9\xE8\xD6\xC3",  // 设置
-    "Main", "main ", "MAIN", "Other", "Ma]in", "Missing",
-    "\xA3\xCD" "ain",  // fullwidth M, then ain
+    "Main",
+    "main ",
+    "MAIN",
+    "Other",
+    "Ma]in",
+    "Missing",
+    "\xA3\xCD"
+    "ain",  // fullwidth M, then ain
 };
 const char* const kKeys[] = {
     "\xCA\xDA\xC8\xA8\xC0\xB4\xC2\xB7",  // 授权来路
     "\xCE\xC4\xBC\xFE\xC0\xE0\xD0\xCD",  // 文件类型
     "\xD6\xD8\xB6\xA8\xCF\xF2\xB5\xBD",  // 重定向到
-    "k1", "k2", "k3", "k4", "k5", "k6", "k7", "k8", "k9", "k10", "k11", "k12", "k 5", "k1 ",
-    "key", "KEY", "noeq", ";c", "#c",
-    "\xA3\xCB" "ey",  // fullwidth K, then ey
+    "k1",
+    "k2",
+    "k3",
+    "k4",
+    "k5",
+    "k6",
+    "k7",
+    "k8",
+    "k9",
+    "k10",
+    "k11",
+    "k12",
+    "k 5",
+    "k1 ",
+    "key",
+    "KEY",
+    "noeq",
+    ";c",
+    "#c",
+    "\xA3\xCB"
+    "ey",  // fullwidth K, then ey
 };
 
 // The value as the platform reads it into a buffer that held `fill` in every byte.
@@ -49,7 +73,9 @@ std::string portableValue(const std::string& path, const char* section, const ch
 
 // Long values around the buffer's size, the last ones quoted or ending in a two-byte character.
 std::string longValuesFile() {
-    const auto line = [](const char* key, const std::string& value) { return std::string(key) + "=" + value + "\r\n"; };
+    const auto line = [](const char* key, const std::string& value) {
+        return std::string(key) + "=" + value + "\r\n";
+    };
     std::string text = "[Main]\r\n";
     text += line("k1", std::string(10239, 'a'));
     text += line("k2", std::string(10240, 'b'));

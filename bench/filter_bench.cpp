@@ -2,25 +2,10 @@
 // blocks each path takes counted through the replaced global allocation functions.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "filter/request_handler.h"
+#include "support/allocation_counter.h"
 #include "support/settings_builder.h"
 #include "support/static_server.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -29,13 +14,13 @@ namespace isapi = quorvane::isapi;
 
 void handle(benchmark::State& state, const FilterSettings& settings, const char* referer) {
     quorvane::test::StaticServer server(referer, "/gallery/2026/photos/holiday-beach-0042.jpg", "192.0.2.7");
-    const long before = allocations.load();
+    const long before = quorvane::test::allocationCount();
     for (auto _ : state) {
         benchmark::DoNotOptimize(quorvane::handleNotification(
             settings, &server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record));
     }
-    state.counters["blocks/call"] =
-        static_cast<double>(allocations.load() - before) / static_cast<double>(state.iterations());
+    state.counters["blocks/call"] = static_cast<double>(quorvane::test::allocationCount() - before) /
+                                    static_cast<double>(state.iterations());
 }
 
 FilterSettings settings(const char* redirect) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/decision_input.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/reference_decision.h"
 #include "policy/code_page.h"
@@ -18,12 +19,6 @@
 
 namespace quorvane {
 namespace {
-
-TextList listOf(const std::vector<std::string>& entries) {
-    TextList list = TextList::withCapacity(entries.size());
-    for (const std::string& entry : entries) list.append(Text(entry));
-    return list;
-}
 
 // The policy's cuts against the rules, for the counts the decision uses and at the edges.
 void checkCuts(std::string_view text, std::int32_t count) {
@@ -46,32 +41,13 @@ using namespace quorvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    const std::size_t refererCount = data[0];
-    std::vector<std::string> fields;
-    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-    for (std::size_t start = 0;;) {
-        const std::size_t end = rest.find('\0', start);
-        fields.emplace_back(rest.substr(start, end == std::string_view::npos ? end : end - start));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
-    fields.resize(fields.size() < 3 ? 3 : fields.size());
-    const std::string& referer = fields[0];
-    const std::string& url = fields[1];
-    const std::string& redirect = fields[2];
-    const std::size_t entryCount = fields.size() - 3;
-    const std::size_t split = 3 + (refererCount < entryCount ? refererCount : entryCount);
-    const std::vector<std::string> referers(fields.begin() + 3,
-                                            fields.begin() + static_cast<std::ptrdiff_t>(split));
-    const std::vector<std::string> suffixes(fields.begin() + static_cast<std::ptrdiff_t>(split),
-                                            fields.end());
-
-    FilterSettings settings;
-    settings.authorizedReferers = listOf(referers);
-    settings.authorizedRefererCount = settings.authorizedReferers.size();
-    settings.protectedSuffixes = listOf(suffixes);
-    settings.protectedSuffixCount = settings.protectedSuffixes.size();
-    settings.redirectTarget = Text(redirect);
+    const DecisionInput input = readDecisionInput(data, size);
+    const std::string& referer = input.referer;
+    const std::string& url = input.url;
+    const std::string& redirect = input.redirect;
+    const std::vector<std::string>& referers = input.referers;
+    const std::vector<std::string>& suffixes = input.suffixes;
+    FilterSettings settings = settingsOf(input);
 
     // The lists as loaded: scanned (not compiled), then compiled for each code page; a
     // decision under the compiled page walks the tries, under the other one scans.

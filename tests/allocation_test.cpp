@@ -2,25 +2,11 @@
 // global allocation functions, through which every block of the Linux build passes.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "policy/policy.h"
+#include "support/allocation_counter.h"
 #include "support/settings_builder.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace quorvane {
 namespace {
@@ -46,18 +32,18 @@ TEST(DecisionAllocations, NoneOnAnyOutcome) {
     };
     for (const Case& c : cases) {
         for (const CodePage* page : {&codePage936(), &codePage1252()}) {
-            const long before = allocations.load();
+            const long before = test::allocationCount();
             (void)decideRequest(*c.settings, c.referer, c.url, *page);
             (void)equalsIgnoreCase(c.referer, c.url, *page);
-            EXPECT_EQ(allocations.load() - before, 0) << c.referer.substr(0, 20) << " " << c.url;
+            EXPECT_EQ(test::allocationCount() - before, 0) << c.referer.substr(0, 20) << " " << c.url;
         }
     }
 }
 
 TEST(DecisionAllocations, CountingWorks) {
-    const long before = allocations.load();
+    const long before = test::allocationCount();
     const Text page = buildRefusalPage("192.0.2.7");
-    EXPECT_EQ(allocations.load() - before, 1);
+    EXPECT_EQ(test::allocationCount() - before, 1);
 }
 
 }  // namespace

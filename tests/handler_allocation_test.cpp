@@ -2,25 +2,10 @@
 // read and one for the page, nothing else. Replaces the global allocation functions.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "filter/request_handler.h"
+#include "support/allocation_counter.h"
 #include "support/settings_builder.h"
 #include "support/static_server.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace quorvane {
 namespace {
@@ -42,9 +27,9 @@ TEST(HandlerAllocations, OneBlockPerReadAndOneForThePage) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::StaticServer server(c.referer, "/a.jpg", "192.0.2.7");
-        const long before = allocations.load();
+        const long before = test::allocationCount();
         handleNotification(*c.settings, &server.context, isapi::SF_NOTIFY_PREPROC_HEADERS, &server.record);
-        EXPECT_EQ(allocations.load() - before, c.blocks);
+        EXPECT_EQ(test::allocationCount() - before, c.blocks);
     }
 }
 

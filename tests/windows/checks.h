@@ -8,6 +8,11 @@
 
 namespace quorvane::test {
 
+// A Linux path from the build (/...) as Wine sees it: its root is the drive Z:.
+inline std::string windowsPath(const char* path) {
+    return path[0] == '/' ? std::string("Z:") + path : std::string(path);
+}
+
 // Bytes as printable ASCII: other bytes as \xNN.
 inline std::string printable(std::string_view bytes) {
     std::string out;

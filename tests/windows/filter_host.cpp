@@ -426,11 +426,6 @@ void checkUnusualDirectories(Checks& checks) {
     }
 }
 
-// A Linux path from the build (/...) as Wine sees it: its root is the drive Z:.
-std::string windowsPath(const char* path) {
-    return path[0] == '/' ? std::string("Z:") + path : std::string(path);
-}
-
 }  // namespace
 }  // namespace quorvane::test
 

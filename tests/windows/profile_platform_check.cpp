@@ -122,11 +122,6 @@ void compareFile(Checks& checks, Tally& tally, const std::string& name, const st
     checks.expect(tally.differences == before, name + ": same values as the platform");
 }
 
-// A Linux path from the build (/...) as Wine sees it: its root is the drive Z:.
-std::string windowsPath(const char* path) {
-    return path[0] == '/' ? std::string("Z:") + path : std::string(path);
-}
-
 }  // namespace
 }  // namespace quorvane::test
 
